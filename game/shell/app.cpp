@@ -1,0 +1,1 @@
+// app.cpp - placeholder until the game object lands.

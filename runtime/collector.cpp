@@ -1,0 +1,2 @@
+// collector.cpp - placeholder until the collector lands.
+#include "runtime/runtime.h"
