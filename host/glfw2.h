@@ -62,6 +62,10 @@ public:
     virtual JoystickState GetJoystick() = 0;
 };
 
+// Joystick 1 as GLFW 3 reports it, in the toolkit's layout (host/joystick.cpp);
+// the GLFW 3 backend's GetJoystick returns it.
+JoystickState ReadGlfw3Joystick();
+
 // The backend in use: the GLFW 3 one unless a test installed another.
 Backend& CurrentBackend();
 void SetBackend(Backend* backend);  // null restores the GLFW 3 backend
