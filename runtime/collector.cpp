@@ -1,2 +1,282 @@
-// collector.cpp - placeholder until the collector lands.
+// collector.cpp - the incremental, non-moving mark-and-sweep collector that owns
+// every collected object, and the Object root class.
+//
+// The host calls gc_collect() after every callback (create, update, render,
+// suspend, resume), at moments when no reference lives anywhere but in objects and
+// globals; references held in locals therefore never need tracing.
+//
+// Sections:
+//   - state: colour, the four lists, counters, the small-block cache
+//   - list helpers
+//   - allocation and lazy destruction: gc_malloc, gc_free, gc_flush_free
+//   - barrier and marking: gc_mark_q, gc_mark, gc_mark_array, roots
+//   - collection: gc_collect
+//   - inspection: gc_is_live, gc_list_count
+//   - Object
+
 #include "runtime/runtime.h"
+
+#include <cstdlib>
+
+// ---------------------------------------------------------------------------
+// State
+// ---------------------------------------------------------------------------
+
+int gc_markbit = 0;
+
+gc_object gc_unmarked_list{gc_object::static_tag{}};
+gc_object gc_queued_list{gc_object::static_tag{}};
+gc_object gc_marked_list{gc_object::static_tag{}};
+gc_object gc_free_list{gc_object::static_tag{}};
+
+int gc_alloced_bytes = 0;
+int gc_max_alloced_bytes = 0;
+int gc_marked_bytes = 0;
+int gc_marked_objs = 0;
+int gc_free_bytes = 0;
+bool gc_force_sweep = false;
+
+void (*gc_root_marker)() = nullptr;
+
+namespace {
+
+constexpr int kColourMask = 3;
+constexpr int kSizeMask = ~7;
+
+// Heads of the recycled-block lists, indexed by block size / 8 (1 to 7 used).
+gc_object* gc_cache[8] = {};
+
+// gc_alloced_bytes right after the last sweep.
+int last_alloced = 0;
+
+// The list heads must be usable before any static constructor of another file
+// allocates, and before main calls gc_init1.
+struct ListsAtStartup {
+    ListsAtStartup() { gc_init1(); }
+} lists_at_startup;
+
+// ---------------------------------------------------------------------------
+// List helpers
+// ---------------------------------------------------------------------------
+
+inline int block_size(const gc_object* p) { return p->flags & kSizeMask; }
+inline bool is_white(const gc_object* p) { return (p->flags & kColourMask) == gc_markbit; }
+
+inline void make_empty(gc_object& head) { head.succ = head.pred = &head; }
+
+inline void unlink(gc_object* p) {
+    p->pred->succ = p->succ;
+    p->succ->pred = p->pred;
+}
+
+inline void append(gc_object& head, gc_object* p) {
+    p->succ = &head;
+    p->pred = head.pred;
+    head.pred->succ = p;
+    head.pred = p;
+}
+
+// Moves every object of `from` to the end of `to`, leaving `from` empty.
+void move_all(gc_object& from, gc_object& to) {
+    if (from.succ == &from) return;
+    gc_object* first = from.succ;
+    gc_object* last = from.pred;
+    first->pred = to.pred;
+    to.pred->succ = first;
+    last->succ = &to;
+    to.pred = last;
+    make_empty(from);
+}
+
+// Black an object now: traced by the caller right after.
+void blacken(gc_object* p) {
+    p->flags ^= 1;
+    unlink(p);
+    append(gc_marked_list, p);
+    gc_marked_bytes += block_size(p);
+    gc_marked_objs += 1;
+}
+
+}  // namespace
+
+void* gc_object::operator new(std::size_t size) { return gc_malloc(static_cast<int>(size)); }
+void gc_object::operator delete(void* p) { gc_free(static_cast<gc_object*>(p)); }
+
+void gc_init1() {
+    make_empty(gc_unmarked_list);
+    make_empty(gc_queued_list);
+    make_empty(gc_marked_list);
+    make_empty(gc_free_list);
+}
+
+void gc_init2() { gc_mark(); }
+
+// ---------------------------------------------------------------------------
+// Allocation and lazy destruction
+// ---------------------------------------------------------------------------
+
+void* gc_malloc(int size) {
+    size = (size + 7) & kSizeMask;
+    // Dead objects are destroyed a few bytes' worth at a time, here, so the cost of
+    // destruction is spread over later allocations.
+    gc_flush_free(size);
+
+    gc_object* p = nullptr;
+    if (size <= kGcCachedMax && gc_cache[size / 8]) {
+        p = gc_cache[size / 8];
+        gc_cache[size / 8] = p->succ;
+    } else {
+        p = static_cast<gc_object*>(std::malloc(size));
+    }
+    p->flags = size | gc_markbit;
+    append(gc_unmarked_list, p);
+
+    gc_alloced_bytes += size;
+    if (gc_alloced_bytes > gc_max_alloced_bytes) gc_max_alloced_bytes = gc_alloced_bytes;
+    return p;
+}
+
+void gc_free(gc_object* p) {
+    int size = block_size(p);
+    gc_free_bytes -= size;
+    if (size <= kGcCachedMax) {
+        p->succ = gc_cache[size / 8];
+        gc_cache[size / 8] = p;
+    } else {
+        std::free(p);
+    }
+}
+
+void gc_flush_free(int size) {
+    int target = gc_free_bytes - size;
+    if (target < 0) target = 0;
+    while (gc_free_bytes > target) {
+        gc_object* p = gc_free_list.succ;
+        if (p == &gc_free_list) {
+            std::printf("ERROR:p=%p gc_free_bytes=%i\n", static_cast<void*>(p), gc_free_bytes);
+            std::fflush(stdout);
+            gc_free_bytes = 0;
+            return;
+        }
+        unlink(p);
+        delete p;  // the deleting destructor hands the block to gc_free
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Barrier and marking
+// ---------------------------------------------------------------------------
+
+void gc_mark_q(gc_object* p) {
+    if (!p || !is_white(p)) return;
+    p->flags ^= 1;
+    unlink(p);
+    append(gc_queued_list, p);
+}
+
+void gc_mark(gc_object* p) {
+    if (!p || !is_white(p)) return;
+    blacken(p);
+    p->mark();
+}
+
+void gc_mark_array(int count, gc_object* const* elements) {
+    for (int i = 0; i < count; ++i) gc_mark(elements[i]);
+}
+
+void gc_mark() {
+    if (gc_root_marker) gc_root_marker();
+}
+
+// ---------------------------------------------------------------------------
+// Collection
+// ---------------------------------------------------------------------------
+
+namespace {
+
+// Traces grey objects until the queue is empty or `budget` objects are marked.
+void trace_queue(int budget) {
+    while (gc_queued_list.succ != &gc_queued_list && gc_marked_objs < budget) {
+        gc_object* p = gc_queued_list.succ;
+        unlink(p);
+        append(gc_marked_list, p);
+        gc_marked_bytes += block_size(p);
+        gc_marked_objs += 1;
+        p->mark();
+    }
+}
+
+// Every reachable object is black: the white ones are dead. Survivors are not
+// touched; flipping the mark bit turns them all white for the next cycle.
+void sweep() {
+    move_all(gc_unmarked_list, gc_free_list);
+    move_all(gc_marked_list, gc_unmarked_list);
+    gc_free_bytes += gc_alloced_bytes - gc_marked_bytes;
+    gc_alloced_bytes = gc_marked_bytes;
+    gc_marked_bytes = 0;
+    gc_marked_objs = 0;
+    gc_markbit ^= 1;
+    gc_mark();
+}
+
+}  // namespace
+
+void gc_collect() {
+    int growth = gc_alloced_bytes - last_alloced;
+    bool full = gc_force_sweep || growth > kGcFullGrowth;
+
+    if (full) {
+        trace_queue(0x7fffffff);
+    } else {
+        trace_queue(gc_marked_objs + kGcStepObjects);
+    }
+
+    bool queue_empty = gc_queued_list.succ == &gc_queued_list;
+    if (queue_empty && (growth > kGcSweepGrowth || full) && gc_unmarked_list.succ != &gc_unmarked_list) {
+        sweep();
+        last_alloced = gc_alloced_bytes;
+    }
+
+    if (gc_force_sweep) {
+        gc_flush_free(gc_free_bytes);
+        gc_force_sweep = false;
+    }
+}
+
+// ---------------------------------------------------------------------------
+// Inspection
+// ---------------------------------------------------------------------------
+
+namespace {
+
+bool on_list(const gc_object& head, const void* p) {
+    for (const gc_object* q = head.succ; q != &head; q = q->succ) {
+        if (q == p) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+bool gc_is_live(const void* p) {
+    if (!p) return false;
+    return on_list(gc_unmarked_list, p) || on_list(gc_queued_list, p) || on_list(gc_marked_list, p);
+}
+
+int gc_list_count(const gc_object& head) {
+    int n = 0;
+    for (const gc_object* q = head.succ; q != &head; q = q->succ) ++n;
+    return n;
+}
+
+// ---------------------------------------------------------------------------
+// Object
+// ---------------------------------------------------------------------------
+
+bool Object::Equals(Object* other) { return other == this; }
+
+int Object::Compare(Object* other) {
+    return static_cast<int>(reinterpret_cast<std::intptr_t>(this) - reinterpret_cast<std::intptr_t>(other));
+}
+
+String Object::debug() { return String("+Object\n"); }

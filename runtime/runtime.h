@@ -183,6 +183,9 @@ private:
     Rep* rep;
 };
 
+template <> const char* String::ToCString<char>() const;
+template <> const char16_t* String::ToCString<char16_t>() const;
+
 String T(const char* text);
 String T(const char16_t* text);
 
