@@ -1,18 +1,367 @@
-// graphics_device.cpp - placeholder until the batch renderer lands.
+// graphics_device.cpp - the batch renderer. Every primitive the drawing context
+// (media/graphics.cpp) sends is transformed and coloured on the CPU and appended to
+// one client-side vertex buffer, which goes to OpenGL 1.1 only when the primitive
+// kind, the texture or the capacity changes, on a blend/scissor change, a pixel
+// transfer, or at the end of the frame. The host creates the device and drives
+// Validate / BeginRender / EndRender once per frame. Surfaces are in image.cpp.
 #include "media/graphics_device.h"
+
+#include <GL/gl.h>
+
+#include <algorithm>
+#include <cmath>
+#include <vector>
+
 #include "host/glfw2.h"
+
+#ifndef GL_CLAMP_TO_EDGE
+#define GL_CLAMP_TO_EDGE 0x812F
+#endif
+#ifndef GL_BGRA
+#define GL_BGRA 0x80E1
+#endif
 
 gxtkGraphics* kx_graphics_device = nullptr;
 
-gxtkGraphics::gxtkGraphics() {}
+namespace {
+
+constexpr float kTwoPi = 6.2831855f;  // single-precision 2*pi: segment angles must match it
+constexpr float kByteMax = 255.0f;
+
+// One colour channel as a byte; out-of-range inputs are clamped so that they can
+// never spill into the neighbouring channel of the packed value.
+uint32_t ChannelByte(float value) {
+    if (!(value > 0.0f)) return 0;
+    if (value >= kByteMax) return 255;
+    return static_cast<uint32_t>(static_cast<int>(value));
+}
+
+// A w x h block at `offset`, rows `pitch` apart, must lie inside an array of
+// `length` elements; pixel transfers refuse anything else rather than overrun it.
+bool BlockFits(int length, int offset, int pitch, int w, int h) {
+    if (w <= 0 || h <= 0 || offset < 0 || pitch < 0) return false;
+    const long long last = static_cast<long long>(offset) + static_cast<long long>(h - 1) * pitch + w;
+    return last <= length;
+}
+
+int CapacityOf(int kind) {
+    switch (kind) {
+        case gxtkGraphics::kLines: return gxtkGraphics::kMaxVertices / 2;
+        case gxtkGraphics::kQuads: return gxtkGraphics::kMaxQuads;
+        default: return gxtkGraphics::kMaxVertices;
+    }
+}
+
+}  // namespace
+
+gxtkGraphics::gxtkGraphics() {
+    for (int k = 0; k < kMaxQuads; ++k) {
+        uint16_t* q = &quadIndexData[k * 6];
+        uint16_t first = static_cast<uint16_t>(k * 4);
+        q[0] = first;
+        q[1] = static_cast<uint16_t>(first + 1);
+        q[2] = static_cast<uint16_t>(first + 2);
+        q[3] = first;
+        q[4] = static_cast<uint16_t>(first + 2);
+        q[5] = static_cast<uint16_t>(first + 3);
+    }
+    UpdatePackedColor();
+}
+
 int gxtkGraphics::Mode() { return mode; }
 int gxtkGraphics::Width() { return width; }
 int gxtkGraphics::Height() { return height; }
-int gxtkGraphics::BeginRender() { return 0; }
-int gxtkGraphics::EndRender() { glfw2::SwapBuffers(); return 0; }
-int gxtkGraphics::Flush() { return 0; }
+
+// ---------------------------------------------------------------------------
+// Frame
+// ---------------------------------------------------------------------------
+
 bool gxtkGraphics::Validate() {
     width = height = 0;
     glfw2::GetWindowSize(&width, &height);
     return width > 0 && height > 0;
+}
+
+int gxtkGraphics::BeginRender() {
+    if (mode == 0) return 0;
+    glViewport(0, 0, width, height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, width, height, 0, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+
+    glEnableClientState(GL_VERTEX_ARRAY);
+    glEnableClientState(GL_TEXTURE_COORD_ARRAY);
+    glEnableClientState(GL_COLOR_ARRAY);
+    const GLsizei stride = sizeof(gxtkVertex);
+    glVertexPointer(2, GL_FLOAT, stride, &vertexData[0].x);
+    glTexCoordPointer(2, GL_FLOAT, stride, &vertexData[0].u);
+    glColorPointer(4, GL_UNSIGNED_BYTE, stride, &vertexData[0].color);
+
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+    glDisable(GL_TEXTURE_2D);
+    batchCount = 0;
+    frameDrawCalls = 0;
+    return 0;
+}
+
+int gxtkGraphics::EndRender() {
+    if (mode != 0 && batchCount != 0) Flush();
+    glfw2::SwapBuffers();
+    return 0;
+}
+
+void gxtkGraphics::IssueDraw(int glMode, int count) {
+    if (glMode == GL_TRIANGLES) {
+        glDrawElements(GL_TRIANGLES, count, GL_UNSIGNED_SHORT, quadIndexData);
+    } else {
+        glDrawArrays(static_cast<GLenum>(glMode), 0, count);
+    }
+    ++frameDrawCalls;
+    ++totalDrawCalls;
+    lastDrawMode = glMode;
+    lastDrawVertices = count;
+}
+
+int gxtkGraphics::Flush() {
+    if (batchCount == 0) return 0;
+    if (batchSurface) {
+        glEnable(GL_TEXTURE_2D);
+        glBindTexture(GL_TEXTURE_2D, batchSurface->texture);
+    }
+    switch (batchKind) {
+        case kPoints: IssueDraw(GL_POINTS, batchCount); break;
+        case kLines: IssueDraw(GL_LINES, batchCount * 2); break;
+        case kQuads: IssueDraw(GL_TRIANGLES, batchCount * 6); break;
+        case kFan: IssueDraw(GL_TRIANGLE_FAN, batchCount); break;
+        default: break;
+    }
+    if (batchSurface) glDisable(GL_TEXTURE_2D);
+    batchCount = 0;
+    return 0;
+}
+
+// ---------------------------------------------------------------------------
+// State
+// ---------------------------------------------------------------------------
+
+void gxtkGraphics::UpdatePackedColor() {
+    packedColor = (ChannelByte(alpha * kByteMax) << 24) | (ChannelByte(blue * alpha) << 16) |
+                  (ChannelByte(green * alpha) << 8) | ChannelByte(red * alpha);
+}
+
+int gxtkGraphics::SetColor(float r, float g, float bl) {
+    red = r;
+    green = g;
+    blue = bl;
+    UpdatePackedColor();
+    return 0;
+}
+
+int gxtkGraphics::SetAlpha(float al) {
+    alpha = al;
+    UpdatePackedColor();
+    return 0;
+}
+
+int gxtkGraphics::SetMatrix(float ma, float mb, float mc, float md, float mtx, float mty) {
+    a = ma;
+    b = mb;
+    c = mc;
+    d = md;
+    tx = mtx;
+    ty = mty;
+    transformed = !(a == 1 && b == 0 && c == 0 && d == 1 && tx == 0 && ty == 0);
+    return 0;
+}
+
+int gxtkGraphics::SetBlend(int blend) {
+    Flush();
+    if (blend == 1) {
+        glBlendFunc(GL_ONE, GL_ONE);
+    } else {
+        glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+    }
+    return 0;
+}
+
+int gxtkGraphics::SetScissor(int x, int y, int w, int h) {
+    Flush();
+    if (x == 0 && y == 0 && w == Width() && h == Height()) {
+        glDisable(GL_SCISSOR_TEST);
+    } else {
+        glEnable(GL_SCISSOR_TEST);
+        glScissor(x, Height() - y - h, w, h);
+    }
+    return 0;
+}
+
+int gxtkGraphics::Cls(float r, float g, float bl) {
+    batchCount = 0;
+    glClearColor(r / kByteMax, g / kByteMax, bl / kByteMax, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    return 0;
+}
+
+// ---------------------------------------------------------------------------
+// Primitives
+// ---------------------------------------------------------------------------
+
+void gxtkGraphics::Begin(int kind, gxtkSurface* surface) {
+    if (batchKind != kind || batchCount == CapacityOf(kind) || batchSurface != surface) {
+        if (batchCount != 0) Flush();
+        batchKind = kind;
+        batchSurface = surface;
+    }
+}
+
+void gxtkGraphics::PutVertex(gxtkVertex& v, float x, float y) {
+    if (transformed) {
+        v.x = a * x + c * y + tx;
+        v.y = b * x + d * y + ty;
+    } else {
+        v.x = x;
+        v.y = y;
+    }
+    v.color = packedColor;
+}
+
+int gxtkGraphics::DrawPoint(float x, float y) {
+    Begin(kPoints, nullptr);
+    PutVertex(vertexData[batchCount], x, y);
+    ++batchCount;
+    return 0;
+}
+
+int gxtkGraphics::DrawLine(float x1, float y1, float x2, float y2) {
+    Begin(kLines, nullptr);
+    gxtkVertex* v = &vertexData[batchCount * 2];
+    PutVertex(v[0], x1, y1);
+    PutVertex(v[1], x2, y2);
+    ++batchCount;
+    return 0;
+}
+
+// corners[i] = {x, y, u, v}, in the order top-left, top-right, bottom-right,
+// bottom-left; the index table splits the quad along its first-to-third diagonal.
+void gxtkGraphics::PutQuad(gxtkSurface* s, const float corners[4][4]) {
+    Begin(kQuads, s);
+    gxtkVertex* v = &vertexData[batchCount * 4];
+    for (int i = 0; i < 4; ++i) {
+        PutVertex(v[i], corners[i][0], corners[i][1]);
+        if (s) {
+            v[i].u = corners[i][2];
+            v[i].v = corners[i][3];
+        }
+    }
+    ++batchCount;
+}
+
+int gxtkGraphics::DrawRect(float x, float y, float w, float h) {
+    const float corners[4][4] = {{x, y, 0, 0}, {x + w, y, 0, 0}, {x + w, y + h, 0, 0}, {x, y + h, 0, 0}};
+    PutQuad(nullptr, corners);
+    return 0;
+}
+
+int gxtkGraphics::DrawSurface(gxtkSurface* s, float x, float y) {
+    const float w = static_cast<float>(s->Width());
+    const float h = static_cast<float>(s->Height());
+    const float u = w * s->uScale, v = h * s->vScale;
+    const float corners[4][4] = {{x, y, 0, 0}, {x + w, y, u, 0}, {x + w, y + h, u, v}, {x, y + h, 0, v}};
+    PutQuad(s, corners);
+    return 0;
+}
+
+int gxtkGraphics::DrawSurface2(gxtkSurface* s, float x, float y, int srcX, int srcY, int srcW, int srcH) {
+    const float uMin = srcX * s->uScale, uMax = (srcX + srcW) * s->uScale;
+    const float vMin = srcY * s->vScale, vMax = (srcY + srcH) * s->vScale;
+    const float w = static_cast<float>(srcW), h = static_cast<float>(srcH);
+    const float corners[4][4] = {
+        {x, y, uMin, vMin}, {x + w, y, uMax, vMin}, {x + w, y + h, uMax, vMax}, {x, y + h, uMin, vMax}};
+    PutQuad(s, corners);
+    return 0;
+}
+
+int gxtkGraphics::OvalSegments(float rx, float ry) const {
+    float n;
+    if (transformed) {
+        n = std::sqrt((rx * a) * (rx * a) + (rx * b) * (rx * b)) + std::sqrt((ry * c) * (ry * c) + (ry * d) * (ry * d));
+    } else {
+        // Each radius is truncated on its own before the sum.
+        n = std::fabs(std::trunc(rx)) + std::fabs(std::trunc(ry));
+    }
+    // Compared as floats first: a huge or NaN size must not reach an int conversion.
+    if (!(n >= kMinOvalSegments)) return kMinOvalSegments;
+    if (n > kMaxVertices) return kMaxVertices;
+    return static_cast<int>(n) & ~3;
+}
+
+int gxtkGraphics::DrawOval(float x, float y, float w, float h) {
+    if (batchCount != 0) Flush();
+    batchKind = kFan;
+    batchSurface = nullptr;
+    const float rx = w * 0.5f, ry = h * 0.5f;
+    const float cx = x + rx, cy = y + ry;
+    const int n = OvalSegments(rx, ry);
+    for (int i = 0; i < n; ++i) {
+        const float theta = i * kTwoPi / n;
+        PutVertex(vertexData[i], cx + rx * std::cos(theta), cy - ry * std::sin(theta));
+    }
+    batchCount = n;
+    Flush();
+    return 0;
+}
+
+int gxtkGraphics::DrawPoly(Array<float> xy) {
+    const int n = xy.Length() / 2;
+    if (n < 3 || n > kMaxVertices) return 0;
+    if (batchCount != 0) Flush();
+    batchKind = kFan;
+    batchSurface = nullptr;
+    for (int i = 0; i < n; ++i) PutVertex(vertexData[i], xy[i * 2], xy[i * 2 + 1]);
+    batchCount = n;
+    Flush();
+    return 0;
+}
+
+// ---------------------------------------------------------------------------
+// Pixel transfer
+// ---------------------------------------------------------------------------
+
+int gxtkGraphics::ReadPixels(Array<int> pixels, int x, int y, int w, int h, int offset, int pitch) {
+    Flush();
+    if (!BlockFits(pixels.Length(), offset, pitch, w, h)) return 0;
+    std::vector<uint32_t> block(static_cast<size_t>(w) * h);
+    glPixelStorei(GL_PACK_ALIGNMENT, 4);
+    glReadPixels(x, height - y - h, w, h, GL_BGRA, GL_UNSIGNED_BYTE, block.data());
+    // OpenGL returns the bottom row first; the caller wants the top row first.
+    for (int i = 0; i < h; ++i) {
+        const uint32_t* src = &block[static_cast<size_t>(h - 1 - i) * w];
+        int* dst = &pixels[offset + i * pitch];
+        for (int j = 0; j < w; ++j) dst[j] = static_cast<int>(src[j]);
+    }
+    return 0;
+}
+
+int gxtkGraphics::WritePixels2(gxtkSurface* s, Array<int> pixels, int x, int y, int w, int h, int offset,
+                               int pitch) {
+    Flush();
+    if (!s || s->texture == 0 || !BlockFits(pixels.Length(), offset, pitch, w, h)) return 0;
+    std::vector<uint32_t> block(static_cast<size_t>(w) * h);
+    for (int i = 0; i < h; ++i) {
+        for (int j = 0; j < w; ++j) {
+            const uint32_t argb = static_cast<uint32_t>(pixels[offset + i * pitch + j]);
+            const uint32_t al = argb >> 24;
+            const uint32_t r = ((argb >> 16) & 0xff) * al / 255;
+            const uint32_t g = ((argb >> 8) & 0xff) * al / 255;
+            const uint32_t bl = (argb & 0xff) * al / 255;
+            block[static_cast<size_t>(i) * w + j] = (al << 24) | (r << 16) | (g << 8) | bl;
+        }
+    }
+    glBindTexture(GL_TEXTURE_2D, s->texture);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+    glTexSubImage2D(GL_TEXTURE_2D, 0, x, y, w, h, GL_BGRA, GL_UNSIGNED_BYTE, block.data());
+    return 0;
 }

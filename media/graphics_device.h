@@ -4,23 +4,112 @@
 // the drawing context (media/graphics.cpp).
 #pragma once
 
+#include <cstdint>
 #include "runtime/runtime.h"
 
-struct gxtkSurface;
+// A decoded image on its way to becoming a texture. Once uploaded it lives only
+// as the texture; `pixels` is freed by the upload.
+struct gxtkSurface : gxtkObject {
+    unsigned char* pixels = nullptr;  // decoder rows; null after upload
+    int width = 0, height = 0;        // image size in pixels
+    int depth = 0;                    // bytes per pixel, 1 to 4
+    unsigned int texture = 0;         // GL texture name, 0 when none
+    float uScale = 0, vScale = 0;     // 1 / texture size (the texture may be padded)
+
+    ~gxtkSurface() override;
+    virtual int Discard();
+    virtual int Width();
+    virtual int Height();
+    virtual bool Loaded();
+    virtual bool OnUnsafeLoadComplete();
+    int SetData(unsigned char* pixels, int width, int height, int depth);
+
+    // Tests: the next N texture allocations report failure as a GL error would,
+    // so the power-of-two fallback can be exercised on a GL that takes any size.
+    static int simulatedAllocationFailures;
+};
+
+// Decodes an image file into 1 to 4 bytes per pixel; null if it cannot be opened,
+// decoded, or is too large to be trusted (see kMaxImageSide / kMaxImageBytes).
+unsigned char* loadImage(const String& path, int* width, int* height, int* depth);
+
+// Hostile-file guard of the decoder.
+constexpr int kMaxImageSide = 16384;
+constexpr long long kMaxImageBytes = 64LL * 1024 * 1024;
+
+// One batch vertex: 20 bytes, colour bytes in memory order red, green, blue, alpha.
+struct gxtkVertex {
+    float x, y, u, v;
+    uint32_t color;
+};
+static_assert(sizeof(gxtkVertex) == 20, "vertex layout is 20 bytes");
 
 struct gxtkGraphics : gxtkObject {
+    // Batch kinds, numbered as the primitives they are drawn with.
+    enum { kPoints = 1, kLines = 2, kQuads = 4, kFan = 5 };
+    static constexpr int kMaxVertices = 1024;
+    static constexpr int kMaxQuads = kMaxVertices / 4;
+    static constexpr int kMinOvalSegments = 12;
+
     int mode = 1;
     int width = 0, height = 0;
+    uint32_t packedColor = 0xffffffffu;
+    float red = 255, green = 255, blue = 255;
+    float alpha = 1;
+    float a = 1, b = 0, c = 0, d = 1, tx = 0, ty = 0;
+    bool transformed = false;
+    gxtkVertex vertexData[kMaxVertices];
+    uint16_t quadIndexData[kMaxQuads * 6];
+    int batchKind = 0;
+    int batchCount = 0;
+    gxtkSurface* batchSurface = nullptr;
+
+    // Every OpenGL draw call goes through IssueDraw, which counts it here (tests
+    // and benchmarks check the batching with these) and records the last one.
+    int frameDrawCalls = 0;     // since the last BeginRender
+    long long totalDrawCalls = 0;
+    int lastDrawMode = 0;       // GL primitive of the last draw call
+    int lastDrawVertices = 0;   // vertices (fan/points/lines) or indices (quads)
 
     gxtkGraphics();
+
     virtual int Mode();
     virtual int Width();
     virtual int Height();
+    virtual gxtkSurface* LoadSurface(String path);
+    virtual gxtkSurface* LoadSurface__UNSAFE__(gxtkSurface* surface, String path);
+    virtual gxtkSurface* CreateSurface(int width, int height);
+    virtual int Cls(float r, float g, float b);
+    virtual int SetAlpha(float alpha);
+    virtual int SetColor(float r, float g, float b);
+    virtual int SetBlend(int blend);
+    virtual int SetScissor(int x, int y, int w, int h);
+    virtual int SetMatrix(float a, float b, float c, float d, float tx, float ty);
+    virtual int DrawPoint(float x, float y);
+    virtual int DrawRect(float x, float y, float w, float h);
+    virtual int DrawLine(float x1, float y1, float x2, float y2);
+    virtual int DrawOval(float x, float y, float w, float h);
+    virtual int DrawPoly(Array<float> xy);
+    virtual int DrawSurface(gxtkSurface* s, float x, float y);
+    virtual int DrawSurface2(gxtkSurface* s, float x, float y, int srcX, int srcY, int srcW, int srcH);
+    virtual int ReadPixels(Array<int> pixels, int x, int y, int w, int h, int offset, int pitch);
+    virtual int WritePixels2(gxtkSurface* s, Array<int> pixels, int x, int y, int w, int h, int offset,
+                             int pitch);
 
     int BeginRender();
     int EndRender();
     int Flush();
     bool Validate();
+
+    // Segment count of an oval with these radii under the current matrix.
+    int OvalSegments(float rx, float ry) const;
+
+private:
+    void UpdatePackedColor();
+    void Begin(int kind, gxtkSurface* surface);
+    void PutVertex(gxtkVertex& v, float x, float y);
+    void PutQuad(gxtkSurface* s, const float corners[4][4]);
+    void IssueDraw(int glMode, int count);
 };
 
 extern gxtkGraphics* kx_graphics_device;

@@ -1,0 +1,193 @@
+// image_surface.cpp - image files to textures: the guarded decoder (loadImage),
+// gxtkSurface with its upload step (premultiply, allocate, power-of-two fallback),
+// and the device's LoadSurface / CreateSurface. Called by kx_graphics_LoadImage
+// (media/graphics.cpp) and by the device's pixel transfers.
+#include <GL/gl.h>
+#include <stb/stb_image.h>
+
+#include <cstdio>
+
+#include "host/paths.h"
+#include "media/graphics_device.h"
+
+#ifndef GL_CLAMP_TO_EDGE
+#define GL_CLAMP_TO_EDGE 0x812F
+#endif
+
+int gxtkSurface::simulatedAllocationFailures = 0;
+
+namespace {
+
+constexpr int kMaxTextureSide = 1 << 30;  // doubling stops here instead of overflowing
+
+int PowerOfTwoAtLeast(int n) {
+    int p = 1;
+    while (p < n && p < kMaxTextureSide) p <<= 1;
+    return p;
+}
+
+GLenum FormatOfDepth(int depth) {
+    switch (depth) {
+        case 1: return GL_LUMINANCE;
+        case 2: return GL_LUMINANCE_ALPHA;
+        case 3: return GL_RGB;
+        case 4: return GL_RGBA;
+        default: return 0;
+    }
+}
+
+// The renderer blends with premultiplied alpha, so colour bytes are scaled by
+// their alpha here, once, with truncating integer division.
+void Premultiply(unsigned char* p, int pixelCount, int depth) {
+    if (depth == 4) {
+        for (int i = 0; i < pixelCount; ++i, p += 4) {
+            const int al = p[3];
+            p[0] = static_cast<unsigned char>(p[0] * al / 255);
+            p[1] = static_cast<unsigned char>(p[1] * al / 255);
+            p[2] = static_cast<unsigned char>(p[2] * al / 255);
+        }
+    } else if (depth == 2) {
+        for (int i = 0; i < pixelCount; ++i, p += 2) p[0] = static_cast<unsigned char>(p[0] * p[1] / 255);
+    }
+}
+
+// Allocates the bound texture without data; true when GL accepted it. Errors
+// left over from earlier calls are drained first so they cannot be mistaken for a
+// refusal of this allocation.
+bool AllocateTexture(GLenum format, int w, int h) {
+    while (glGetError() != GL_NO_ERROR) {
+    }
+    glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(format), w, h, 0, format, GL_UNSIGNED_BYTE, nullptr);
+    bool ok = glGetError() == GL_NO_ERROR;
+    if (gxtkSurface::simulatedAllocationFailures > 0) {
+        --gxtkSurface::simulatedAllocationFailures;
+        ok = false;
+    }
+    return ok;
+}
+
+bool ImageSizeAcceptable(int w, int h, int channels) {
+    if (w <= 0 || h <= 0 || channels <= 0) return false;
+    if (w > kMaxImageSide || h > kMaxImageSide) return false;
+    return static_cast<long long>(w) * h * channels <= kMaxImageBytes;
+}
+
+}  // namespace
+
+// ---------------------------------------------------------------------------
+// Decoding
+// ---------------------------------------------------------------------------
+
+unsigned char* loadImage(const String& path, int* width, int* height, int* depth) {
+    FILE* f = fopenFile(path, "rb");
+    if (!f) return nullptr;
+    // The header is checked before decoding: a crafted file can claim a size whose
+    // decode would exhaust memory.
+    int w = 0, h = 0, channels = 0;
+    if (!stbi_info_from_file(f, &w, &h, &channels) || !ImageSizeAcceptable(w, h, channels)) {
+        std::fclose(f);
+        return nullptr;
+    }
+    std::rewind(f);
+    unsigned char* pixels = stbi_load_from_file(f, width, height, depth, 0);
+    std::fclose(f);
+    return pixels;
+}
+
+// ---------------------------------------------------------------------------
+// gxtkSurface
+// ---------------------------------------------------------------------------
+
+gxtkSurface::~gxtkSurface() { Discard(); }
+
+int gxtkSurface::Discard() {
+    if (texture != 0) {
+        GLuint name = texture;
+        glDeleteTextures(1, &name);
+        texture = 0;
+    }
+    if (pixels) {
+        stbi_image_free(pixels);
+        pixels = nullptr;
+    }
+    return 0;
+}
+
+int gxtkSurface::Width() { return width; }
+int gxtkSurface::Height() { return height; }
+bool gxtkSurface::Loaded() { return true; }
+
+int gxtkSurface::SetData(unsigned char* p, int w, int h, int dep) {
+    pixels = p;
+    width = w;
+    height = h;
+    depth = dep;
+    return 0;
+}
+
+bool gxtkSurface::OnUnsafeLoadComplete() {
+    const GLenum format = FormatOfDepth(depth);
+    if (format == 0 || width <= 0 || height <= 0) {
+        Discard();
+        return false;
+    }
+    if (pixels) Premultiply(pixels, width * height, depth);
+
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    texture = name;
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_S, GL_CLAMP_TO_EDGE);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_WRAP_T, GL_CLAMP_TO_EDGE);
+
+    int texWidth = width, texHeight = height;
+    if (!AllocateTexture(format, texWidth, texHeight)) {
+        texWidth = PowerOfTwoAtLeast(width);
+        texHeight = PowerOfTwoAtLeast(height);
+        if (!AllocateTexture(format, texWidth, texHeight)) {
+            Discard();
+            return false;
+        }
+    }
+    if (pixels) {
+        glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+        glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, format, GL_UNSIGNED_BYTE, pixels);
+    }
+    uScale = 1.0f / texWidth;
+    vScale = 1.0f / texHeight;
+    if (pixels) {
+        stbi_image_free(pixels);
+        pixels = nullptr;
+    }
+    return true;
+}
+
+// ---------------------------------------------------------------------------
+// Device side of loading
+// ---------------------------------------------------------------------------
+
+gxtkSurface* gxtkGraphics::LoadSurface(String path) {
+    gxtkSurface* surface = new gxtkSurface();
+    if (LoadSurface__UNSAFE__(surface, path) == surface && surface->OnUnsafeLoadComplete()) return surface;
+    return nullptr;
+}
+
+gxtkSurface* gxtkGraphics::LoadSurface__UNSAFE__(gxtkSurface* surface, String path) {
+    int w = 0, h = 0, depth = 0;
+    unsigned char* pixels = loadImage(path, &w, &h, &depth);
+    if (!pixels) return nullptr;
+    surface->SetData(pixels, w, h, depth);
+    // A new texture is a good moment for a full collection: it frees the textures
+    // of images that died since, instead of waiting for the heap to grow.
+    gc_force_sweep = true;
+    return surface;
+}
+
+gxtkSurface* gxtkGraphics::CreateSurface(int w, int h) {
+    if (w <= 0 || h <= 0) return nullptr;
+    gxtkSurface* surface = new gxtkSurface();
+    surface->SetData(nullptr, w, h, 4);
+    return surface->OnUnsafeLoadComplete() ? surface : nullptr;
+}
