@@ -1,0 +1,139 @@
+// glfw3_backend.cpp - the real window-layer backend: the classic one-window calls
+// provided over GLFW 3. glfw2::CurrentBackend() hands it out unless a test
+// installed a backend of its own; the host's start-up and loop, the graphics device
+// (size, buffer swap) and the input device (pointer, joystick) drive it.
+#include <GLFW/glfw3.h>
+
+#include <cerrno>
+#include <ctime>
+
+#include "host/glfw2.h"
+
+namespace glfw2 {
+namespace {
+
+// Window-library actions as the layer hands them on: an auto-repeat is one more press.
+int ToAction(int glfw3Action) { return glfw3Action == GLFW_RELEASE ? RELEASE : PRESS; }
+
+void KeyCallback(GLFWwindow*, int key, int, int action, int) { DeliverKey(key, ToAction(action)); }
+void CharCallback(GLFWwindow*, unsigned int codepoint) { DeliverChar(static_cast<int>(codepoint), PRESS); }
+void MouseButtonCallback(GLFWwindow*, int button, int action, int) {
+    DeliverMouseButton(button, ToAction(action));
+}
+void FramebufferSizeCallback(GLFWwindow*, int width, int height) { DeliverWindowSize(width, height); }
+void RefreshCallback(GLFWwindow*) { DeliverWindowRefresh(); }
+
+class Glfw3 : public Backend {
+public:
+    bool Init() override {
+        if (!glfwInit()) return false;
+        glfwSetTime(0.0);
+        return true;
+    }
+
+    void Terminate() override {
+        if (window_) glfwDestroyWindow(window_);
+        window_ = nullptr;
+        glfwTerminate();
+    }
+
+    VidMode GetDesktopMode() override {
+        VidMode mode;
+        GLFWmonitor* monitor = glfwGetPrimaryMonitor();
+        const GLFWvidmode* vm = monitor ? glfwGetVideoMode(monitor) : nullptr;
+        if (vm) {
+            mode.Width = vm->width;
+            mode.Height = vm->height;
+        }
+        return mode;
+    }
+
+    // Any OpenGL version with the compatibility profile: the renderer uses the
+    // fixed-function pipeline. The title is set separately; the swap interval is
+    // left to the driver.
+    bool OpenWindow(int width, int height, bool resizable) override {
+        if (window_) return false;  // one window only
+        glfwDefaultWindowHints();
+        glfwWindowHint(GLFW_RESIZABLE, resizable ? GLFW_TRUE : GLFW_FALSE);
+        glfwWindowHint(GLFW_CLIENT_API, GLFW_OPENGL_API);
+        window_ = glfwCreateWindow(width, height, "", nullptr, nullptr);
+        if (!window_) return false;
+        glfwMakeContextCurrent(window_);
+        glfwSetKeyCallback(window_, KeyCallback);
+        glfwSetCharCallback(window_, CharCallback);
+        glfwSetMouseButtonCallback(window_, MouseButtonCallback);
+        glfwSetFramebufferSizeCallback(window_, FramebufferSizeCallback);
+        glfwSetWindowRefreshCallback(window_, RefreshCallback);
+        return true;
+    }
+
+    void SetWindowPos(int x, int y) override {
+        if (window_) glfwSetWindowPos(window_, x, y);
+    }
+
+    void SetWindowTitle(const char* title) override {
+        if (window_) glfwSetWindowTitle(window_, title);
+    }
+
+    // GLFW 3 never closes the window by itself: a close request only raises its
+    // should-close flag, and from then on the window counts as closed.
+    int GetWindowParam(int param) override {
+        if (!window_) return 0;
+        switch (param) {
+            case OPENED: return glfwWindowShouldClose(window_) ? 0 : 1;
+            case ACTIVE: return glfwGetWindowAttrib(window_, GLFW_FOCUSED) ? 1 : 0;
+            case ICONIFIED: return glfwGetWindowAttrib(window_, GLFW_ICONIFIED) ? 1 : 0;
+            default: return 0;
+        }
+    }
+
+    void GetWindowSize(int* width, int* height) override {
+        *width = *height = 0;
+        if (window_) glfwGetFramebufferSize(window_, width, height);
+    }
+
+    double GetTime() override { return glfwGetTime(); }
+
+    void Sleep(double seconds) override {
+        if (!(seconds > 0)) return;
+        timespec rest;
+        rest.tv_sec = static_cast<time_t>(seconds);
+        rest.tv_nsec = static_cast<long>((seconds - static_cast<double>(rest.tv_sec)) * 1e9);
+        while (nanosleep(&rest, &rest) != 0 && errno == EINTR) {
+        }
+    }
+
+    void PollEvents() override { glfwPollEvents(); }
+    void WaitEvents() override { glfwWaitEvents(); }
+
+    void SwapBuffers() override {
+        if (window_) glfwSwapBuffers(window_);
+    }
+
+    // The cursor comes in window coordinates; the game works in framebuffer pixels.
+    void GetMousePos(float* x, float* y) override {
+        *x = *y = 0;
+        if (!window_) return;
+        double cx = 0, cy = 0;
+        int ww = 0, wh = 0, fw = 0, fh = 0;
+        glfwGetCursorPos(window_, &cx, &cy);
+        glfwGetWindowSize(window_, &ww, &wh);
+        glfwGetFramebufferSize(window_, &fw, &fh);
+        *x = static_cast<float>(ww > 0 ? cx * fw / ww : cx);
+        *y = static_cast<float>(wh > 0 ? cy * fh / wh : cy);
+    }
+
+    JoystickState GetJoystick() override { return ReadGlfw3Joystick(); }
+
+private:
+    GLFWwindow* window_ = nullptr;
+};
+
+}  // namespace
+
+Backend& Glfw3Backend() {
+    static Glfw3 backend;
+    return backend;
+}
+
+}  // namespace glfw2

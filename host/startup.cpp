@@ -1,0 +1,131 @@
+// startup.cpp - the process's start-up and clean-up: the window library, the
+// centred window, the OpenAL device and context, the runtime's start-up
+// (signal handlers, collector, module globals, the game object) and the guard
+// around the main loop. host/main.cpp calls HostMain.
+#include <AL/al.h>
+#include <AL/alc.h>
+
+#include <csignal>
+
+#include "game/shell/game.h"
+#include "host/app.h"
+#include "host/glfw2.h"
+#include "host/input.h"
+#include "media/audio_device.h"
+#include "media/graphics.h"
+#include "media/graphics_device.h"
+
+// Owned by the random-number module; weak so that the host links before it exists.
+extern int kx_random_Seed __attribute__((weak));
+
+int argc = 0;
+char** argv = nullptr;
+ALCdevice* alcDevice = nullptr;
+ALCcontext* alcContext = nullptr;
+
+int kx_std_main(int argCount, char** args);
+int kxInit();
+int kxMain();
+int HostMain(int argCount, char** args);
+
+namespace {
+
+constexpr int kWindowWidth = 640;
+constexpr int kWindowHeight = 480;
+constexpr int kInitialSeed = 1234;
+const char kWindowTitle[] = "Tumbleroo";
+
+// The collector's roots, queued in this order at the start of every cycle.
+void MarkRoots() {
+    gc_mark_q(kx_graphics_device);
+    gc_mark_q(kx_input_device);
+    gc_mark_q(kx_audio_device);
+    gc_mark_q(kx_app_device);
+    gc_mark_q(kx_graphics_context);
+    gc_mark_q(kx_graphics_renderDevice);
+}
+
+// Sound is optional: each failure is reported once and the game runs on silent.
+void OpenAudio() {
+    alcDevice = alcOpenDevice(nullptr);
+    if (!alcDevice) {
+        Print(String("alcOpenDevice failed"));
+        return;
+    }
+    alcContext = alcCreateContext(alcDevice, nullptr);
+    if (!alcContext) {
+        Print(String("alcCreateContext failed"));
+        return;
+    }
+    if (!alcMakeContextCurrent(alcContext)) Print(String("alcMakeContextCurrent failed"));
+}
+
+void CloseAudio() {
+    if (alcContext) {
+        alcMakeContextCurrent(nullptr);
+        alcDestroyContext(alcContext);
+        alcContext = nullptr;
+    }
+    if (alcDevice) {
+        alcCloseDevice(alcDevice);
+        alcDevice = nullptr;
+    }
+}
+
+}  // namespace
+
+int kxInit() {
+    gc_assign(kx_graphics_device, static_cast<gxtkGraphics*>(nullptr));
+    gc_assign(kx_input_device, static_cast<gxtkInput*>(nullptr));
+    gc_assign(kx_audio_device, static_cast<gxtkAudio*>(nullptr));
+    gc_assign(kx_app_device, static_cast<kx_app_AppDevice*>(nullptr));
+    gc_assign(kx_graphics_context, (new kx_graphics_GraphicsContext())->g_new());
+    if (&kx_random_Seed) kx_random_Seed = kInitialSeed;
+    kx_Tumbleroo_InitGlobals();
+    gc_root_marker = MarkRoots;
+    return 0;
+}
+
+int kxMain() {
+    (new kx_Tumbleroo_MyApp())->g_new();
+    return 0;
+}
+
+int kx_std_main(int argCount, char** args) {
+    argc = argCount;
+    argv = args;
+    std::signal(SIGSEGV, sighandler);
+    std::signal(SIGILL, sighandler);
+    std::signal(SIGFPE, sighandler);
+    gc_init1();
+    kxInit();
+    gc_init2();
+    kxMain();
+    return 0;
+}
+
+int HostMain(int argCount, char** args) {
+    if (!glfw2::Init()) {
+        Print(String("glfwInit failed"));
+        return -1;
+    }
+    glfw2::VidMode desktop = glfw2::GetDesktopMode();
+    if (!glfw2::OpenWindow(kWindowWidth, kWindowHeight, true)) fail("glfwOpenWindow failed");
+    // Signed division, truncating toward zero, even on a desktop smaller than the window.
+    glfw2::SetWindowPos((desktop.Width - kWindowWidth) / 2, (desktop.Height - kWindowHeight) / 2);
+    glfw2::SetWindowTitle(kWindowTitle);
+    OpenAudio();
+
+    try {
+        kx_std_main(argCount, args);
+        if (runner) runner();
+    } catch (ThrowableObject*) {
+        Print(String("Quorvel Runtime Error : Uncaught Quorvel Exception"));
+    } catch (const char*) {
+        // Raised by the runtime-error path, which has already reported it.
+    }
+
+    CloseAudio();
+    glfw2::Terminate();
+    return 0;
+}
