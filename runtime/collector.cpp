@@ -49,6 +49,10 @@ gc_object* gc_cache[8] = {};
 // gc_alloced_bytes right after the last sweep.
 int last_alloced = 0;
 
+// Size of the block gc_malloc handed out last, waiting for its object's header
+// constructor (gc_adopt) to take it.
+int pending_size = 0;
+
 // The list heads must be usable before any static constructor of another file
 // allocates, and before main calls gc_init1.
 struct ListsAtStartup {
@@ -128,12 +132,18 @@ void* gc_malloc(int size) {
     } else {
         p = static_cast<gc_object*>(std::malloc(size));
     }
-    p->flags = size | gc_markbit;
-    append(gc_unmarked_list, p);
+    pending_size = size;
 
     gc_alloced_bytes += size;
     if (gc_alloced_bytes > gc_max_alloced_bytes) gc_max_alloced_bytes = gc_alloced_bytes;
     return p;
+}
+
+// Called by the header's constructor, right after gc_malloc: the new object is white.
+void gc_adopt(gc_object* p) {
+    p->flags = pending_size | gc_markbit;
+    pending_size = 0;
+    append(gc_unmarked_list, p);
 }
 
 void gc_free(gc_object* p) {

@@ -21,15 +21,18 @@ template <class T> class Array;
 // collector.cpp - objects, allocation, the write barrier, marking and sweeping
 // ===========================================================================
 
-// Header of every collected object. Blocks come from gc_malloc, which links the
-// block into gc_unmarked_list and sets `flags` before the constructor runs; the
-// constructor therefore leaves succ, pred and flags alone.
+void gc_adopt(struct gc_object* p);
+
+// Header of every collected object. gc_malloc takes the block and counts it; the
+// header's constructor then sets `flags` and appends the object to
+// gc_unmarked_list. (The links cannot be written before construction: value-
+// initialising a derived class, `new Node()`, zeroes the whole block first.)
 struct gc_object {
     gc_object* succ;
     gc_object* pred;
     int flags;  // bits 0-1 colour, bits 3.. block size in bytes
 
-    gc_object() {}
+    gc_object() { gc_adopt(this); }
     // Static objects (the empty arrays) carry colour 3 and live in no list.
     struct static_tag {};
     explicit gc_object(static_tag) : succ(nullptr), pred(nullptr), flags(3) {}
