@@ -14,25 +14,17 @@
 #include "media/audio_device.h"
 #include "media/graphics.h"
 #include "media/graphics_device.h"
-
-// Owned by the random-number module; weak so that the host links before it exists.
-extern int kx_random_Seed __attribute__((weak));
+#include "media/random.h"
 
 int argc = 0;
 char** argv = nullptr;
 ALCdevice* alcDevice = nullptr;
 ALCcontext* alcContext = nullptr;
 
-int kx_std_main(int argCount, char** args);
-int kxInit();
-int kxMain();
-int HostMain(int argCount, char** args);
-
 namespace {
 
 constexpr int kWindowWidth = 640;
 constexpr int kWindowHeight = 480;
-constexpr int kInitialSeed = 1234;
 const char kWindowTitle[] = "Tumbleroo";
 
 // The collector's roots, queued in this order at the start of every cycle.
@@ -80,7 +72,7 @@ int kxInit() {
     gc_assign(kx_audio_device, static_cast<gxtkAudio*>(nullptr));
     gc_assign(kx_app_device, static_cast<kx_app_AppDevice*>(nullptr));
     gc_assign(kx_graphics_context, (new kx_graphics_GraphicsContext())->g_new());
-    if (&kx_random_Seed) kx_random_Seed = kInitialSeed;
+    kx_random_init();
     kx_Tumbleroo_InitGlobals();
     gc_root_marker = MarkRoots;
     return 0;
