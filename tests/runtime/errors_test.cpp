@@ -230,7 +230,7 @@ std::string Repeat(const std::string& text, int times) {
 
 class StreamCapture {
 public:
-    StreamCapture(FILE* stream) : stream_(stream), fd_(fileno(stream)) {
+    explicit StreamCapture(FILE* stream) : stream_(stream), fd_(fileno(stream)) {
         std::fflush(stream_);
         file_ = std::tmpfile();
         saved_ = dup(fd_);
@@ -263,7 +263,7 @@ private:
     FILE* file_ = nullptr;
 };
 
-String Units(std::u16string units) { return String(units.data(), static_cast<int>(units.size())); }
+String Units(const std::u16string& units) { return String(units.data(), static_cast<int>(units.size())); }
 
 // ---------------------------------------------------------------------------
 // Runtime-error path and debugger conversation
