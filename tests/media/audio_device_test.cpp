@@ -323,46 +323,8 @@ TEST_F(AudioDeviceTest, DiscardedOneShotIsDeletedAfterItEnds) {
     EXPECT_EQ(audio->ChannelState(0), kChannelPlaying);
 }
 
-// ---------------------------------------------------------------------------
 // The collector: what a channel still plays stays alive; the rest dies and hands
 // its buffer over for deletion.
-// ---------------------------------------------------------------------------
-
-gxtkAudio* g_rootAudio = nullptr;
-void (*g_outerMarker)() = nullptr;
-
-void MarkAudioRoot() {
-    if (g_outerMarker) g_outerMarker();
-    gc_mark_q(g_rootAudio);
-}
-
-class AudioCollectTest : public AudioDeviceTest {
-protected:
-    void SetUp() override {
-        AudioDeviceTest::SetUp();
-        g_outerMarker = gc_root_marker;
-        gc_root_marker = MarkAudioRoot;
-        gc_assign(g_rootAudio, audio);
-        FullCollection();
-    }
-    void TearDown() override {
-        g_rootAudio = nullptr;
-        gc_root_marker = g_outerMarker;
-        AudioDeviceTest::TearDown();
-    }
-    // Forced collections finish the cycle and destroy the dead at once; an object
-    // reached in one cycle dies only at the sweep after next, hence two rounds, each
-    // with a fresh white object so that the sweep has something to do.
-    static void FullCollection() {
-        for (int round = 0; round < 3; ++round) {
-            new Object();
-            gc_force_sweep = true;
-            gc_collect();
-        }
-    }
-    // Takes a sample out of the fixture's care: the collector decides its fate.
-    void Release(gxtkSample* s) { loaded.erase(std::find(loaded.begin(), loaded.end(), s)); }
-};
 
 TEST_F(AudioCollectTest, PlayingAndPausedSamplesSurviveFinishedAndIdleOnesDie) {
     gxtkSample* playing = Square("playing.wav", kShort);

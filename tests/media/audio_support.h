@@ -9,6 +9,7 @@
 #include <AL/alext.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
@@ -246,6 +247,50 @@ protected:
     Loopback loopback;
     gxtkAudio* audio = nullptr;
     std::vector<gxtkSample*> loaded;
+};
+
+// Roots of the collector tests: the audio device and whatever a test adds, on top
+// of the roots the program itself has installed.
+inline std::vector<gc_object*> g_testRoots;
+inline void (*g_outerMarker)() = nullptr;
+
+inline void MarkTestRoots() {
+    if (g_outerMarker) g_outerMarker();
+    for (gc_object* p : g_testRoots) gc_mark_q(p);
+}
+
+class AudioCollectTest : public AudioDeviceTest {
+protected:
+    void SetUp() override {
+        AudioDeviceTest::SetUp();
+        g_outerMarker = gc_root_marker;
+        gc_root_marker = MarkTestRoots;
+        g_testRoots.clear();
+        Root(audio);
+        FullCollection();
+    }
+    void TearDown() override {
+        g_testRoots.clear();
+        gc_root_marker = g_outerMarker;
+        AudioDeviceTest::TearDown();
+    }
+    void Root(gc_object* p) {
+        gc_mark_q(p);  // the barrier of a store into a root
+        g_testRoots.push_back(p);
+    }
+    void Unroot(gc_object* p) { g_testRoots.erase(std::find(g_testRoots.begin(), g_testRoots.end(), p)); }
+    // Forced collections finish the cycle and destroy the dead at once. An object
+    // reached in one cycle dies only at the sweep after next, and a sweep needs
+    // something white: so several rounds, each with a fresh white object.
+    static void FullCollection() {
+        for (int round = 0; round < 3; ++round) {
+            new Object();
+            gc_force_sweep = true;
+            gc_collect();
+        }
+    }
+    // Takes a sample out of the fixture's care: the collector decides its fate.
+    void Release(gxtkSample* s) { loaded.erase(std::find(loaded.begin(), loaded.end(), s)); }
 };
 
 }  // namespace audiotest
