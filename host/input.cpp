@@ -22,6 +22,10 @@ constexpr int kDeleteChar = 127;
 constexpr int kStick0X = 0, kStick0Y = 1, kStick0Z = 2;
 constexpr int kStick1X = 3, kStick1Y = 4, kStick1Z = 5;
 
+// Unit bits of a joystick index or button code. Shifted unsigned so that a
+// negative unit from a faulty caller is a bad code (read as 0), not undefined.
+int UnitBits(int unit) { return static_cast<int>(static_cast<unsigned>(unit) << kJoyUnitShift); }
+
 bool IsShift(int code) { return code == kKeyLeftShift || code == kKeyRightShift; }
 bool IsControl(int code) { return code == kKeyLeftControl || code == kKeyRightControl; }
 
@@ -263,10 +267,10 @@ int kx_input_MouseHit(int button) { return kx_input_device->KeyHit(1 + button); 
 int kx_input_TouchDown(int index) { return kx_input_device->KeyDown(kKeyTouch0 + index); }
 float kx_input_TouchX(int index) { return kx_input_device->TouchX(index); }
 float kx_input_TouchY(int index) { return kx_input_device->TouchY(index); }
-float kx_input_JoyX(int index, int unit) { return kx_input_device->JoyX(index | unit << kJoyUnitShift); }
-float kx_input_JoyY(int index, int unit) { return kx_input_device->JoyY(index | unit << kJoyUnitShift); }
+float kx_input_JoyX(int index, int unit) { return kx_input_device->JoyX(index | UnitBits(unit)); }
+float kx_input_JoyY(int index, int unit) { return kx_input_device->JoyY(index | UnitBits(unit)); }
 int kx_input_JoyDown(int button, int unit) {
-    return kx_input_device->KeyDown(button | kKeyJoyButton0 | unit << kJoyUnitShift);
+    return kx_input_device->KeyDown(button | kKeyJoyButton0 | UnitBits(unit));
 }
 float kx_input_AccelX() { return kx_input_device->AccelX(); }
 float kx_input_AccelY() { return kx_input_device->AccelY(); }

@@ -326,6 +326,7 @@ TEST_F(InputDevice, FourAxesMoveTheThirdToStickOneY) {
     EXPECT_FLOAT_EQ(kx_input_JoyY(0, 0), 0.2f);
     EXPECT_EQ(kx_input_JoyX(0, 1), 0.0f);  // a second unit reads nothing
     EXPECT_EQ(kx_input_JoyY(1, 1), 0.0f);
+    EXPECT_EQ(kx_input_JoyX(1, -1), 0.0f);
 }
 
 TEST_F(InputDevice, FiveAxesSwapStickOne) {
@@ -375,6 +376,7 @@ TEST_F(InputDevice, JoystickButtonsPressAndReleaseCodesFrom256) {
     EXPECT_EQ(kx_input_JoyDown(1, 0), 1);
     EXPECT_EQ(kx_input_JoyDown(3, 0), 1);
     EXPECT_EQ(kx_input_JoyDown(0, 0), 0);
+    EXPECT_EQ(kx_input_JoyDown(1, -1), 0);  // no unit below 0
 }
 
 TEST_F(InputDevice, ThirtyTwoButtonsAtMost) {
