@@ -1,18 +1,321 @@
-// game.h - the game object kx_Tumbleroo_MyApp, created by the host's start-up and
-// driven through the kx_app_App callbacks.
+// game.h - the game object kx_Tumbleroo_MyApp: every field of the game, grouped by
+// the feature that owns it, and every operation, grouped under the file that
+// implements it. The host's start-up creates the one object (kxMain) and drives it
+// through the kx_app_App callbacks; every screen, machine and dialog is a method here
+// and shares the object's fields.
 //
-// For now the game is an empty shell: its callbacks do nothing, so the host opens an
-// empty window. The game itself (screens, machines, progress) fills this class in.
+// Index:
+//   1. Module globals and named constants
+//   2. Play keys
+//   3. The class: fields (shell, reels, menu, play, machines, progress)
+//   4. The class: operations, by implementing file
 #pragma once
 
 #include "host/app.h"
+#include "media/audio.h"
+#include "media/graphics.h"
 
-struct kx_Tumbleroo_MyApp : kx_app_App {
-    int m_OnCreate() override;
-    int m_OnUpdate() override;
-    int m_OnRender() override;
+// ===========================================================================
+// 1. Module globals (set by kx_Tumbleroo_InitGlobals, called from kxInit) and
+//    named constants
+// ===========================================================================
+
+extern float kx_Tumbleroo_rawscrw;  // design width of the virtual screen (640)
+extern float kx_Tumbleroo_rawscrh;  // design height of the virtual screen (480)
+extern float kx_Tumbleroo_jscrw;    // current virtual width; m_OnRender refits it every frame
+extern float kx_Tumbleroo_jscrh;    // current virtual height; m_OnRender refits it every frame
+extern float kx_Tumbleroo_Friction; // reel deceleration per tick
+extern int kx_Tumbleroo_HasMusic;   // 0: the sound setting is a two-way switch
+
+// Sets the game's module globals to their initial values; called once at start-up
+// (kxInit), before the game object is created.
+int kx_Tumbleroo_InitGlobals();
+
+constexpr float kDesignWidth = 640;
+constexpr float kDesignHeight = 480;
+constexpr float kReelFriction = 0.015f;
+constexpr int kTicksPerSecond = 60;
+constexpr int kSuspendedTicksPerSecond = 5;
+
+// The absent value: an omitted optional argument, and the coordinates of an up touch.
+constexpr int kAbsent = -3717;
+
+// Display list: records of 15 floats; kinds below 0 are shapes, 0 and up image slots.
+constexpr int kRecordFloats = 15;
+constexpr int kDrawListRecords = 2500;
+constexpr int kDrawListFloats = kRecordFloats * kDrawListRecords;  // 37500
+// An append needs drawCount at or below this, so only 2499 records ever fit.
+constexpr int kDrawListLastStart = kDrawListFloats - 16;           // 37484
+constexpr int kKindRect = -3717;
+constexpr int kKindOval = -3716;
+constexpr int kKindLine = -3715;
+// Offsets within a record.
+enum DrawRecordField {
+    REC_KIND = 0, REC_X = 1, REC_Y = 2, REC_ROT = 3, REC_W = 4, REC_H = 5, REC_FRAME = 6, REC_ALPHA = 7,
+    REC_R = 10, REC_G = 11, REC_B = 12
 };
 
-// Sets the game's module globals to their initial values; called once at start-up,
-// before the game object is created.
-int kx_Tumbleroo_InitGlobals();
+// Sizes of the object's arrays.
+constexpr int kTouchCount = 10;
+constexpr int kImageSlots = 100;
+constexpr int kSoundSlots = 100;
+constexpr int kSlotInfoInts = 3 * kImageSlots;
+constexpr int kChannelCount = 33;
+constexpr int kSfxRing = 24;          // effects cycle over channels 1..23, 0
+constexpr int kSettingsCount = 25;
+constexpr int kFlagsCount = 256;
+constexpr int kScoresCount = 250;
+constexpr int kReelSlots = 18;        // per-reel arrays (speed, offset, position, holds, counts)
+constexpr int kReelCellInts = 8200;   // 16 reels of 100 cells of 5 ints, with room to spare
+constexpr int kFaceCountSlots = 18;
+
+// Settings entries with a fixed meaning.
+constexpr int kSettingLastMachine = 1;
+constexpr int kSettingUnlockMask = 2;
+constexpr int kSettingCoins = 3;
+constexpr int kSettingSound = 5;
+
+// Asset loading: a full load takes 28 steps and one more tick that ends it.
+constexpr int kLoaderLastStep = 28;
+
+// ===========================================================================
+// 2. Play keys: abstract buttons fed by the keyboard, joystick buttons and stick
+// ===========================================================================
+
+constexpr int PK_UP = 0;
+constexpr int PK_LEFT = 3;
+constexpr int PK_RIGHT = 5;
+constexpr int PK_DOWN = 8;
+constexpr int PK_A = 10;
+constexpr int PK_B = 11;
+constexpr int PK_X = 12;
+constexpr int PK_Y = 13;
+constexpr int PK_BACK = 99;
+
+// ===========================================================================
+// 3-4. The game object
+// ===========================================================================
+
+struct kx_Tumbleroo_MyApp : kx_app_App {
+    // -----------------------------------------------------------------------
+    // Screen and state (game/shell/app.cpp unless noted)
+    // -----------------------------------------------------------------------
+    int state = 0;            // current screen: 1 menu, 2 back to menu, 10 play, 11 start; OnCreate, menu, play flow, game over
+    int loadStep = 0;         // asset (re)load step, 0 idle; m_Reload, m_Loader, m_OnRender on resize
+    int deviceWidth = 0;      // window width seen at the last frame; OnCreate, m_OnRender
+    int deviceHeight = 0;     // window height seen at the last frame; OnCreate, m_OnRender
+    float scaleX = 0;         // device pixels per virtual unit; m_OnRender (the fit)
+    float scaleY = 0;         // equal to scaleX after the fit; m_OnRender
+    int landscape = 0;        // 1 unless the virtual screen is taller than wide; m_OnRender
+    float imageScale = 0;     // 1 / tier, applied to every image at replay; asset loader
+    int menuIntro = 0;        // menu slide-in offset, -32 rising to 0; OnCreate, menu, m_InGame
+    float menuScrollY = 0;    // y of the first machine-list entry; OnCreate, menu, m_LoadMenu
+    int machine = 0;          // current machine 1..5; OnCreate, menu
+    int creditsOpen = 0;      // credits box shown over the menu; menu, m_CreditBox, key lock
+    int paused = 0;           // pause menu open; m_InGame, m_PauseMenu, suspend/resume
+    int pauseSlide = 0;       // 1 sliding in or shown, -1 sliding out; m_InGame, m_PauseMenu, suspend/resume
+    int pausePanelY = 0;      // pause panel centre y; m_PauseMenu, suspend/resume
+    int pauseCursor = 0;      // pause selection: -1 menu, 0 resume, 1 sound; m_InGame, m_PauseMenu
+    int newRank = 0;          // rank 0..9 the finished game takes, -1 none; table update (game over)
+    int loopIndex = 0;        // shared loop counter, set by each operation before use; many
+
+    // -----------------------------------------------------------------------
+    // Display list and drawing state (game/shell/display.cpp)
+    // -----------------------------------------------------------------------
+    Array<float> drawList;    // kDrawListFloats floats; drawing helpers append, m_OnRender replays
+    int drawCount = 0;        // floats in use; drawing helpers, m_CLS2D
+    float clearR = 0, clearG = 0, clearB = 0;  // window clear colour; m_CLS2D, m_Reload
+    float clearA = 0;         // window clear alpha; m_CLS2D, m_Reload
+    float drawSizeX = 0, drawSizeY = 0;  // current size factors; m_SetSize, m_ResetDraw
+    float drawRot = 0;        // current rotation in degrees; callers, m_ResetDraw
+    float drawR = 0, drawG = 0, drawB = 0;  // current colour 0..255; m_SetCol, m_ResetDraw
+    float drawA = 0;          // current alpha 0..1; m_SetCol, m_Alpha, m_ResetDraw
+
+    // -----------------------------------------------------------------------
+    // Input and controls (game/shell/controls.cpp)
+    // -----------------------------------------------------------------------
+    int pointerX = 0, pointerY = 0;          // pointer in virtual units; pointer capture
+    int pointerPrevX = 0, pointerPrevY = 0;  // previous tick's pointer; pointer capture
+    int pointerWasDown = 0;   // left button as read by the last capture; pointer capture
+    int pointerDown = 0;      // left button or any touch down; pointer capture
+    int pointerHit = 0;       // left button went down this tick; pointer capture
+    Array<int> touchDown;     // kTouchCount: touch i down; pointer capture
+    Array<int> touchX;        // kTouchCount: touch x in virtual units, -3717 up; pointer capture
+    Array<int> touchY;        // kTouchCount: touch y in virtual units, -3717 up; pointer capture
+    int pointerUsed = 0;      // a pointer press was used; screens set, capture clears on release
+    int keyUsed = 0;          // a play-key press was used; screens set, key lock clears
+
+    // -----------------------------------------------------------------------
+    // Assets and sound (game/shell/assets.cpp)
+    // -----------------------------------------------------------------------
+    Array<kx_graphics_Image*> images;  // kImageSlots image slots; m_LoadImg, m_LoadFont
+    Array<int> slotInfo;      // kSlotInfoInts: frame width, height, count per slot; m_LoadImg, m_LoadFont
+    Array<kx_audio_Sound*> sounds;     // kSoundSlots sound slots; m_LoadSFX, m_LoadSFX2
+    Array<int> channels;      // kChannelCount: entry i = i; OnCreate
+    int sfxChannel = 0;       // channel of the latest effect; m_PlaySFX
+    int tier = 0;             // resolution tier 1, 2 or 4; m_Reload, m_Loader
+    int fontSlot = 0;         // slot of the most recent font; m_LoadFont
+    int soundSet = 0;         // sound bank of the current machine; m_LoadReels
+    String reelSheet;         // base name of the loaded reel sheet, "Reel_Fruit" at first; m_LoadReels
+
+    // -----------------------------------------------------------------------
+    // Reels (game/slots/reels.cpp)
+    // -----------------------------------------------------------------------
+    int reelCount = 0;        // reels of the current machine; machine loaders
+    Array<float> reelSpeed;   // kReelSlots: speed per reel; m_Spin, m_HandleReels, m_LoadGame
+    Array<float> reelOffset;  // kReelSlots: offset within a cell; m_HandleReels, m_LoadGame
+    Array<int> reelPos;       // kReelSlots: centre-line cell per reel; m_HandleReels, m_LoadGame, machines
+    Array<int> holds;         // kReelSlots: reel held through the next spin; machines, m_Spin
+    Array<int> reelCells;     // kReelCellInts: cell c of reel r at r*500 + c*5; m_PutReels, m_Spin, machines
+    Array<int> symbolCounts;  // kReelSlots: last counts of m_PutReels at 1..16; m_PutReels
+    int reelsMoving = 0;      // any reel moved this tick; m_HandleReels
+    int reelSound = 0;        // ten times the last moving reel's speed; m_HandleReels
+    int whirrTimer = 0;       // ticks to the next whirr; m_HandleReels
+    float reelCentreX = 0, reelCentreY = 0;  // centre of the reel bank; m_HandleReels
+    float reelScale = 0;      // draw scale of a symbol; m_HandleReels
+    int reelGap = 0;          // gap between reel columns; machine loaders
+    int reelPitch = 0;        // 32 + reelGap; m_HandleReels
+    int reelTop = 0, reelBottom = 0;         // visible reel window; m_HandleReels
+    int reelBackR = 0, reelBackG = 0, reelBackB = 0;     // colour behind the reels; machine loaders
+    int reelFrameR = 0, reelFrameG = 0, reelFrameB = 0;  // reel frame colour; machine loaders
+    int symbolBank = 0;       // symbol frame bank; m_LoadGame, Cubewick
+
+    // -----------------------------------------------------------------------
+    // Play flow (game/slots/play.cpp)
+    // -----------------------------------------------------------------------
+    int score = 0;            // score of the game in progress; m_LoadGame, machines
+    int shownScore = 0;       // displayed score easing toward score; m_Game
+    int lives = 0;            // hearts left; machine loaders, machines
+    int gameOver = 0;         // the game has ended; m_LoadGame, machines, m_PauseMenu
+    int gameOverTimer = 0;    // game-over overlay time line; m_LoadGame, m_GameOver
+    int phase = 0;            // the machine's own state number; m_LoadGame, machines
+    float spinX = 0, spinY = 0, spinW = 0, spinH = 0;  // score panel / SPIN control; m_HandleReels
+    int loadingSize = 0;      // loading screen circle size; m_WaitStart
+    int spinnerAngle = 0;     // loading screen spinner angle in degrees; m_WaitStart
+
+    // -----------------------------------------------------------------------
+    // Machines' working fields (game/machines/*.cpp)
+    // -----------------------------------------------------------------------
+    int delay = 0;            // ticks to wait after the reels stop / before the next run; Dice, Fizzcrate
+    String handName;          // name of the last dice hand; Dice
+    int handValue = 0;        // value of the last dice hand; Dice
+    Array<int> faceCounts;    // kFaceCountSlots: dice per face at 1..6; Dice
+    float bannerX = 0;        // result banner position; Dice
+    int nudges = 0;           // nudges left this turn; Fizzcrate
+    float fadeTimer = 0;      // matched cells' fade, 60 down by 2; Fizzcrate
+    float shipPos = 0;        // lane of the ship, -1 at the start; Cometrow
+    float shipStep = 0;       // progress of a move to the next lane; Cometrow
+    float walkerPos = 0;      // cell of the walker, -1 at the start; Cubewick
+    float walkerStep = 0;     // progress toward the next cell; Cubewick
+    int walkerAnim = 0;       // walker animation counter; Cubewick
+    float runnerPos = 0;      // cell of the runner, -1 left ledge, 8 right ledge; QuillmorPlat
+    float runnerStep = 0;     // progress of the current walk step; QuillmorPlat
+    float runnerDir = 0;      // 1 facing right, -1 facing left; QuillmorPlat
+    int runnerAction = 0;     // 0 deciding, 1 walking, 2 turning, 3 riding; QuillmorPlat
+    int runnerAnim = 0;       // runner animation counter; QuillmorPlat
+    int runTimer = 0;         // ticks left in this run; QuillmorPlat
+
+    // -----------------------------------------------------------------------
+    // Progress: settings, flag bits and score tables (game/progress/*.cpp)
+    // -----------------------------------------------------------------------
+    Array<int> settings;      // kSettingsCount saved settings; OnCreate, m_Load, menu, pause menu
+    Array<bool> flags;        // kFlagsCount flag bits; OnCreate, m_Load
+    Array<int> scores;        // kScoresCount: top-ten at 10(m-1), last-ten at 50+10(m-1); OnCreate, m_Load, table update
+
+    // =======================================================================
+    // Operations
+    // =======================================================================
+
+    // Allocates every array at full size; scalars 0, strings empty, reelSheet "Reel_Fruit".
+    kx_Tumbleroo_MyApp();
+    void mark() override;
+
+    // --- game/shell/app.cpp: create, the per-tick dispatch, render, suspend/resume ---
+    int m_OnCreate() override;
+    int m_OnUpdate() override;
+    int m_OnSuspend() override;
+    int m_OnResume() override;
+    int m_OnRender() override;
+    virtual int m_RunScreen();          // step 3 of a tick: the screen dispatch
+    virtual int m_FitScreen();          // the virtual screen fitted to the window
+    virtual int m_ReplayRecord(int r);  // draws the record starting at float r
+    virtual int m_SetPauseForFocus();   // pause state on suspend and resume
+
+    // --- game/shell/controls.cpp: play keys, pointer capture, key lock ---
+    virtual bool m_PlayKey(int key);
+    virtual int m_iCade(int mode);
+    virtual int m_CapturePointer();     // step 1 of a tick
+    virtual int m_KeyLock();            // step 2 of a tick: key lock and Back over the credits
+
+    // --- game/shell/display.cpp: display-list helpers and text ---
+    virtual int m_ResetDraw();
+    virtual int m_CLS2D(float r, float g, float b, float a);
+    virtual int m_SetSize(float sx, float sy);
+    virtual int m_Alpha(float a);
+    virtual int m_SetCol(float r, float g, float b, float a);
+    virtual int m_DrawImg(int slot, float x, float y, float frame);
+    virtual int m_Rect(float x, float y, float w, float h);
+    virtual int m_Oval(float x, float y, float xRadius, float yRadius);
+    virtual int m_Text(float x, float y, String text, float alignX, float alignY);
+    virtual String m_rstr(int value, int width, String pad);
+    virtual int m_AppendRecord(float kind, float x, float y, float w, float h, float frame);
+
+    // --- game/shell/assets.cpp: tiers, slots, the loader, sound effects ---
+    virtual int m_ChooseTier();
+    virtual String m_ImageFileName(String name);  // name + tier suffix + ".png"
+    virtual String m_SfxFileName(int number);     // "sfx/" + at least three digits + ".wav"
+    virtual int m_LoadImg(int slot, String name, int frameWidth, int frameHeight, int frameCount, int flags);
+    virtual int m_LoadFont(int slot, String name, int advance, int lineHeight);
+    virtual int m_LoadSFX(int slot);
+    virtual int m_LoadSFX2(int slot);
+    virtual int m_Reload();
+    virtual int m_Loader();
+    virtual int m_LoaderStep(int step);
+    virtual int m_PlaySFX(int slot, float rate, float volume, float pan);
+
+    // --- game/shell/loading.cpp: the loading screen and the price function ---
+    virtual int m_WaitStart(int mode);
+    virtual int m_GetCost(int value);
+
+    // --- game/shell/buttons.cpp: buttons, hit tests, the highlight bar ---
+    virtual bool m_MouseIn_Centered(float x, float y, float w, float h);
+    virtual int m_Button(int slot, float x, float y, int frame);
+    virtual bool m_Button0(int slot, float x, float y, int frame);
+    virtual int m_AButton(float x, float y, String text, int style, float wScale, float hScale);
+    virtual int m_BButton(float x, float y, String text, int style, float wScale, float hScale);
+    virtual int m_HighlightBar();
+    virtual int m_LabelledButton(float x, float y, String text, int style, float wScale, float hScale,
+                                 float sx, float sy, float labelX, float labelY);
+
+    // --- game/shell/pause.cpp: pause menu and credits box ---
+    virtual int m_PauseMenu();
+    virtual int m_CreditBox();
+    virtual int m_PauseButtons(float cx, int y);
+    virtual int m_PauseRing(float x, float y);
+    virtual int m_PauseQuit();
+    virtual int m_ToggleSound();
+
+    // --- game/slots/reels.cpp: the reel model (m_LoadReels, m_PutReels, m_Spin, m_HandleReels) ---
+
+    // --- game/slots/menu.cpp: machine-select menu (m_Menu, m_LoadMenu) ---
+
+    // --- game/slots/play.cpp: play flow (m_LoadGame, m_Game, m_InGame) ---
+
+    // --- game/machines/contract.cpp: the SPIN control shared by every machine ---
+
+    // --- game/machines/dice.cpp: m_LoadGame_Dice, m_Game_Dice ---
+
+    // --- game/machines/fizzcrate.cpp: m_LoadGame_Fizzcrate, m_Game_Fizzcrate ---
+
+    // --- game/machines/cometrow.cpp: m_LoadGame_Cometrow, m_Game_Cometrow ---
+
+    // --- game/machines/cubewick.cpp: m_LoadGame_Cubewick, m_Game_Cubewick ---
+
+    // --- game/machines/quillmorplat.cpp: m_LoadGame_QuillmorPlat, m_Game_QuillmorPlat ---
+
+    // --- game/progress/gameover.cpp: game over and score tables (m_GameOver, m_MyNth, table update) ---
+
+    // --- game/progress/flags.cpp: flag bits and service hooks (m_SetFlag, m_GetFlag, m_GC_PostScore, m_GC_Badges) ---
+
+    // --- game/progress/saved.cpp: saved progress (m_Save, m_Load) ---
+};
