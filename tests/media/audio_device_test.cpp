@@ -23,6 +23,7 @@ TEST_F(AudioDeviceTest, StartsWithoutDistanceModelAndWithIdleChannels) {
 }
 
 TEST_F(AudioDeviceTest, LoadSampleFillsABufferWithTheDecodedSound) {
+    gc_force_sweep = false;
     gxtkSample* s = Square("a.wav", kShort);
     ASSERT_NE(s, nullptr);
     ASSERT_NE(s->buffer, 0u);
