@@ -178,9 +178,13 @@ void UseFixtureData() {
 std::string DataDir() { return fs::canonical(fs::path(TheProcess().work) / "data").string(); }
 
 void WritePng(const std::string& name, int w, int h, unsigned rgba) {
+    WritePngPixels(name, w, h, std::vector<unsigned>(static_cast<size_t>(w) * h, rgba));
+}
+
+void WritePngPixels(const std::string& name, int w, int h, const std::vector<unsigned>& pixels) {
     const fs::path path = fs::path(DataDir()) / name;
     fs::create_directories(path.parent_path());
-    std::vector<unsigned> pixels(static_cast<size_t>(w) * h, rgba);
+    ASSERT_EQ(pixels.size(), static_cast<size_t>(w) * h);
     ASSERT_TRUE(stbi_write_png(path.c_str(), w, h, 4, pixels.data(), w * 4)) << path;
 }
 

@@ -20,6 +20,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 #include "game/shell/game.h"
 #include "host/glfw2.h"
@@ -73,6 +74,8 @@ void UseFixtureData();
 std::string DataDir();  // absolute path of the data/ now in use
 // A PNG of w x h pixels (RGBA, one solid colour) at data/<name>; folders are created.
 void WritePng(const std::string& name, int w, int h, unsigned rgba = 0xffffffffu);
+// A PNG from explicit pixels (0xAABBGGRR in memory order R, G, B, A), row by row.
+void WritePngPixels(const std::string& name, int w, int h, const std::vector<unsigned>& pixels);
 // A short 8-bit mono PCM WAV at data/<name>.
 void WriteWav(const std::string& name);
 // Every image and sound file the loader asks for at the given tier, as fixtures.
@@ -101,6 +104,10 @@ protected:
     // Renders one frame and reads back its pixels before the swap; 0xAARRGGBB values.
     std::vector<unsigned> RenderAndRead();
     unsigned PixelAt(const std::vector<unsigned>& pixels, int x, int y) const;
+    // Channels of a read-back pixel (0xAARRGGBB).
+    static int Red(unsigned p) { return static_cast<int>((p >> 16) & 0xff); }
+    static int Green(unsigned p) { return static_cast<int>((p >> 8) & 0xff); }
+    static int Blue(unsigned p) { return static_cast<int>(p & 0xff); }
 
     void SetWindowSize(int w, int h);
     void PressKey(int code);
