@@ -17,6 +17,7 @@
 #include "runtime/runtime.h"
 
 #include <cstdlib>
+#include <cstring>
 
 // ---------------------------------------------------------------------------
 // State
@@ -103,6 +104,27 @@ void blacken(gc_object* p) {
 
 }  // namespace
 
+// gc_free runs from operator delete, after the object's destructors: the block is
+// raw memory by then, so its header words are read and written as plain data, at
+// the offsets they have in a live header.
+namespace {
+
+std::ptrdiff_t header_offset(const void* field) {
+    return static_cast<const char*>(field) - reinterpret_cast<const char*>(&gc_free_list);
+}
+
+int raw_block_size(const void* block) {
+    int flags;
+    std::memcpy(&flags, static_cast<const char*>(block) + header_offset(&gc_free_list.flags), sizeof flags);
+    return flags & kSizeMask;
+}
+
+void raw_set_succ(void* block, gc_object* succ) {
+    std::memcpy(static_cast<char*>(block) + header_offset(&gc_free_list.succ), &succ, sizeof succ);
+}
+
+}  // namespace
+
 void* gc_object::operator new(std::size_t size) { return gc_malloc(static_cast<int>(size)); }
 void gc_object::operator delete(void* p) { gc_free(static_cast<gc_object*>(p)); }
 
@@ -128,7 +150,8 @@ void* gc_malloc(int size) {
     gc_object* p = nullptr;
     if (size <= kGcCachedMax && gc_cache[size / 8]) {
         p = gc_cache[size / 8];
-        gc_cache[size / 8] = p->succ;
+        std::memcpy(&gc_cache[size / 8], reinterpret_cast<char*>(p) + header_offset(&gc_free_list.succ),
+                    sizeof(gc_object*));
     } else {
         p = static_cast<gc_object*>(std::malloc(size));
     }
@@ -146,11 +169,12 @@ void gc_adopt(gc_object* p) {
     append(gc_unmarked_list, p);
 }
 
+
 void gc_free(gc_object* p) {
-    int size = block_size(p);
+    int size = raw_block_size(p);
     gc_free_bytes -= size;
     if (size <= kGcCachedMax) {
-        p->succ = gc_cache[size / 8];
+        raw_set_succ(p, gc_cache[size / 8]);
         gc_cache[size / 8] = p;
     } else {
         std::free(p);
