@@ -18,7 +18,7 @@ Color symbolInk() { return hex(0x2a2440); }
 // ---- icons ------------------------------------------------------------------
 
 void iconBase(Pen& p) {
-    Shape disc = circle({16, 16}, 13);
+    Shape disc = circle({16, 15.5f}, 12.2f);
     toon(p, disc, hex(0xf4f4fa), {1.3f, true, false, 0.1f, 0.22f});
     gloss(p, disc, 0.6f);
 }
@@ -202,7 +202,7 @@ void paintIcade(Pen& pen, int frame) {
 }
 
 void paintHeart(Pen& pen, int) {
-    Shape h = heartShape({16, 16}, 26);
+    Shape h = heartShape({16, 15.5f}, 24);
     toon(pen, h, hex(0xff3b5c), {1.3f, true, true, 0.3f, 0.25f});
     pen.fill(ellipse({10.5f, 11}, 2.2f, 1.5f), hex(0xffffff, 0.8f));
 }

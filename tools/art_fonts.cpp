@@ -68,7 +68,10 @@ void paintGameFont(Pen& pen, int frame) {
     float t = pen.scale();
     const Font& f = font(Face::MonoBold);
     float mid = kGameFontCell * 0.5f;
-    int baseline = static_cast<int>(std::lround((mid + f.capHeight(kGameEm) * 0.5f) * t));
+    // Capitals and descenders share the cell evenly, so every glyph, 'g' and '_'
+    // included, stays inside the 10-unit line around the cell's centre.
+    float base = mid + (f.capHeight(kGameEm) - f.descent(kGameEm)) * 0.5f;
+    int baseline = static_cast<int>(std::lround(base * t));
     putGlyph(pen, Face::MonoBold, code, kGameEm * t, mid * t, baseline);
 }
 

@@ -1,6 +1,7 @@
 // art_menu.cpp - the big pictures: the menu backdrop and title art, the title
 // wordmark, the studio and title emblem of the loading screen, and the sheet of
 // 64 achievement badges.
+#include <algorithm>
 #include <cmath>
 
 #include "catalogue.h"
@@ -39,12 +40,21 @@ void wordmark(Pen& pen, Vec c, float em) {
     }
 }
 
+// Alternating rays fading out from c, drawn in one pass: a ray's edge is
+// anti-aliased by its distance along the arc at that radius.
 void sunburst(Pen& pen, Vec c, float r, int rays, Color col) {
-    for (int i = 0; i < rays; ++i) {
-        float a0 = 2 * kPi * i / rays, a1 = a0 + kPi / rays;
-        pen.fill(polygon({c, {c.x + r * std::cos(a0), c.y + r * std::sin(a0)}, {c.x + r * std::cos(a1), c.y + r * std::sin(a1)}}),
-                 radial(c, r, col, withAlpha(col, 0.0f)));
-    }
+    float period = 2 * kPi / rays;
+    float px = 1.0f / pen.scale();
+    Paint p{[c, r, period, px, col](Vec q) {
+        float dx = q.x - c.x, dy = q.y - c.y, dist = std::sqrt(dx * dx + dy * dy);
+        float a = std::atan2(dy, dx) + kPi;
+        float phase = a - period * std::floor(a / period);       // 0..period
+        float edge = std::min(phase, period * 0.5f - phase);      // >0 inside the lit half
+        float cover = std::clamp(edge * dist / px + 0.5f, 0.0f, 1.0f);
+        float fade = std::max(0.0f, 1.0f - dist / r);
+        return withAlpha(col, col.a * cover * fade);
+    }};
+    pen.fill(circle(c, r), p);
 }
 
 // Deterministic scatter: a small linear congruential sequence with a fixed seed.

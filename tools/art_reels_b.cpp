@@ -42,9 +42,9 @@ void comet(Pen& p) {
 }
 
 void satellite(Pen& p) {
-    Shape panels = unite(roundRect(2, 12, 9, 8, 1), roundRect(21, 12, 9, 8, 1));
+    Shape panels = unite(roundRect(3, 12, 8, 8, 1), roundRect(21, 12, 8, 8, 1));
     toon(p, panels, hex(0x3a6cf0), {0.9f, true, false, 0.3f, 0.2f});
-    for (float x : {5.0f, 8.0f, 24.0f, 27.0f}) p.fill(rect(x, 12, 0.6f, 8), hex(0xbfd4ff, 0.6f));
+    for (float x : {5.5f, 8.0f, 23.5f, 26.0f}) p.fill(rect(x, 12, 0.6f, 8), hex(0xbfd4ff, 0.6f));
     p.fill(rect(10, 15.3f, 12, 1.4f), ink());
     toon(p, roundRect(12, 10, 8, 12, 2), hex(0xd8dce8));
     p.fill(capsule({16, 10}, {16, 5}, 1), ink());
@@ -89,7 +89,7 @@ Shape monsterBody(int kind) {
     pts.insert(pts.begin() + 2, hem.begin(), hem.end());
     Shape body = unite(circle({16, 15}, 10), polygon(pts));
     if (kind == 1) body = unite(body, unite(regular({9, 6.5f}, 3, 4, -20), regular({23, 6.5f}, 3, 4, 20)));
-    if (kind == 2) body = unite(body, unite(capsule({16, 5}, {16, 2}, 1.2f), circle({16, 2}, 1.8f)));
+    if (kind == 2) body = unite(body, unite(capsule({16, 6}, {16, 3.5f}, 1.2f), circle({16, 3.5f}, 1.6f)));
     if (kind == 3) body = unite(body, unite(circle({7.5f, 8}, 3), circle({24.5f, 8}, 3)));
     return body;
 }

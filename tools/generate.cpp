@@ -114,7 +114,15 @@ GenerateResult generate(const GenerateOptions& options) {
     std::vector<Job> jobs = allJobs(wantReview ? &review : nullptr);
 
     std::error_code ec;
-    for (const char* sub : {"", "common", "fonts", "sfx"}) fs::create_directories(fs::path(options.dataDir) / sub, ec);
+    // Fail before any rendering if the folders cannot be made.
+    for (const char* sub : {"", "common", "fonts", "sfx"}) {
+        fs::path dir = fs::path(options.dataDir) / sub;
+        fs::create_directories(dir, ec);
+        if (!fs::is_directory(dir, ec)) {
+            result.error = "cannot create folder " + dir.string();
+            return result;
+        }
+    }
     if (wantReview) fs::create_directories(options.reviewDir, ec);
 
     std::atomic<size_t> next{0};

@@ -220,7 +220,7 @@ Shape heartShape(Vec c, float size) {
         float s = std::sin(t);
         float x = 16 * s * s * s;
         float y = -(13 * std::cos(t) - 5 * std::cos(2 * t) - 2 * std::cos(3 * t) - std::cos(4 * t));
-        pts.push_back({c.x + x * k, c.y + (y + 2.5f) * k});
+        pts.push_back({c.x + x * k, c.y + (y - 2.5f) * k});  // the curve spans y -12..17
     }
     return polygon(pts);
 }

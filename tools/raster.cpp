@@ -12,6 +12,7 @@ namespace {
 
 constexpr float kPi = 3.14159265358979f;
 constexpr float kFar = 1e6f;  // distance reported far outside every shape
+constexpr int kBlock = 8;      // pixels per side of a coverage block
 
 float clamp01(float v) { return v < 0 ? 0 : (v > 1 ? 1 : v); }
 float len(Vec v) { return std::sqrt(v.x * v.x + v.y * v.y); }
@@ -331,11 +332,24 @@ template <class F> void Pen::cover(const Shape& s, float feather, F&& apply) {
     int y0 = std::max(cy0_, static_cast<int>(std::floor(oy_ + b.y0 * scale_)));
     int x1 = std::min(cx1_, static_cast<int>(std::ceil(ox_ + b.x1 * scale_)) + 1);
     int y1 = std::min(cy1_, static_cast<int>(std::ceil(oy_ + b.y1 * scale_)) + 1);
-    for (int y = y0; y < y1; ++y) {
-        for (int x = x0; x < x1; ++x) {
-            Vec u{(x + 0.5f - ox_) / scale_, (y + 0.5f - oy_) / scale_};
-            float cov = clamp01(0.5f - s.sd(u) * scale_ / rampPx);
-            if (cov > 0) apply(x, y, u, cov);
+    // Distances change no faster than position, so one sample at a block's centre
+    // settles the whole block when the edge is far enough away; the margin is
+    // widened by half again for the estimated (not exact) distances.
+    const float reach = kBlock * 0.7071f * 1.5f;
+    for (int by = y0; by < y1; by += kBlock) {
+        for (int bx = x0; bx < x1; bx += kBlock) {
+            int ex = std::min(bx + kBlock, x1), ey = std::min(by + kBlock, y1);
+            Vec mid{(bx + kBlock * 0.5f - ox_) / scale_, (by + kBlock * 0.5f - oy_) / scale_};
+            float d = s.sd(mid) * scale_;
+            if (d - reach > rampPx * 0.5f) continue;
+            bool solid = d + reach < -rampPx * 0.5f;
+            for (int y = by; y < ey; ++y) {
+                for (int x = bx; x < ex; ++x) {
+                    Vec u{(x + 0.5f - ox_) / scale_, (y + 0.5f - oy_) / scale_};
+                    float cov = solid ? 1.0f : clamp01(0.5f - s.sd(u) * scale_ / rampPx);
+                    if (cov > 0) apply(x, y, u, cov);
+                }
+            }
         }
     }
 }

@@ -196,8 +196,11 @@ std::vector<float> ready(int sr) {
 }
 
 std::vector<float> click(int sr) {
-    std::vector<float> out = noise(sr, 0.015f, 71, 8000, 0.01f);
-    mixInto(out, tone(sr, 0.04f, 1400, 900, Wave::Sine, 0.0005f, 0.01f), 0, 0.8f);
+    // Starts just after the edge fade, so the fade cannot swallow the transient.
+    const size_t lead = at(sr, kEdgeFadeSec * 1.5f);
+    std::vector<float> out;
+    mixInto(out, noise(sr, 0.015f, 71, 8000, 0.01f), lead, 1.0f);
+    mixInto(out, tone(sr, 0.04f, 1400, 900, Wave::Sine, 0.0005f, 0.01f), lead, 0.8f);
     return out;
 }
 

@@ -19,6 +19,7 @@ namespace art {
 namespace {
 
 constexpr int kOnEdge = 128;  // SDF byte value on the outline
+constexpr float kFineTextPx = 48.0f;  // below this em in pixels, sample the field finer
 
 std::vector<unsigned char> readFile(const std::string& path) {
     std::FILE* f = std::fopen(path.c_str(), "rb");
@@ -128,8 +129,11 @@ float Font::textWidth(const std::string& text, float em) const {
 }
 
 Shape Font::textShape(const std::string& text, Vec origin, float em, float pixelsPerUnit, float maxGrow) const {
-    // Sample at least two grid pixels per output pixel so that thin strokes keep their shape.
-    float ppu = std::max(pixelsPerUnit, 1.0f) * 2.0f;
+    // Small text is sampled at twice the output resolution so thin strokes keep
+    // their shape; large text does well at one sample per pixel, and the field's
+    // cost grows with its area.
+    float ppu = std::max(pixelsPerUnit, 1.0f);
+    if (em * ppu < kFineTextPx) ppu *= 2.0f;
     int padPx = static_cast<int>(std::ceil(maxGrow * ppu)) + 3;
     float distScale = 127.0f / padPx;
     float s = impl_->scale(em * ppu);
