@@ -80,39 +80,41 @@ void explosion(Pen& p, int step) {
 
 // ---- Reel_Cubewick -------------------------------------------------------
 
-const unsigned kMonsterColors[4] = {0xff3b4a, 0xff7ad0, 0x32d8f0, 0xff9a2a};
+const unsigned kMonsterColors[4] = {0xff3b4a, 0xb04ae8, 0x2a8cf0, 0xff9a2a};
 
+// Monsters: round critters on two stubby feet, each with its own crest so they
+// differ in outline as well as colour.
 Shape monsterBody(int kind) {
-    std::vector<Vec> hem;
-    for (int i = 0; i <= 6; ++i) hem.push_back({26.0f - i * 20.0f / 6, (i % 2) ? 24.5f : 27.5f});
-    std::vector<Vec> pts = {{6, 16}, {26, 16}};
-    pts.insert(pts.begin() + 2, hem.begin(), hem.end());
-    Shape body = unite(circle({16, 15}, 10), polygon(pts));
-    if (kind == 1) body = unite(body, unite(regular({9, 6.5f}, 3, 4, -20), regular({23, 6.5f}, 3, 4, 20)));
-    if (kind == 2) body = unite(body, unite(capsule({16, 6}, {16, 3.5f}, 1.2f), circle({16, 3.5f}, 1.6f)));
-    if (kind == 3) body = unite(body, unite(circle({7.5f, 8}, 3), circle({24.5f, 8}, 3)));
-    return body;
+    Shape body = unite(circle({16, 16}, 9.5f), unite(ellipse({11.5f, 25.5f}, 3, 2), ellipse({20.5f, 25.5f}, 3, 2)));
+    switch (kind) {
+        case 0: return unite(body, star({16, 16}, 10, 12.5f, 9.0f, 0));
+        case 1: return unite(body, unite(regular({9.5f, 7.5f}, 3, 3.5f, -25), regular({22.5f, 7.5f}, 3, 3.5f, 25)));
+        case 2: return unite(body, unite(capsule({16, 7}, {16, 4}, 1.2f), circle({16, 3.8f}, 1.6f)));
+        default: return unite(body, unite(circle({8, 9}, 3), circle({24, 9}, 3)));
+    }
 }
 
 void monster(Pen& p, int kind, bool scared) {
     Shape body = monsterBody(kind);
-    toon(p, body, scared ? hex(0x2a3ae0) : hex(kMonsterColors[kind]));
-    if (scared) {
-        p.fill(circle({12.5f, 14}, 1.8f), hex(0xffe0e0));
-        p.fill(circle({19.5f, 14}, 1.8f), hex(0xffe0e0));
+    toon(p, body, scared ? hex(0xd8dcf8) : hex(kMonsterColors[kind]));
+    if (scared) {  // pale, trembling and sweating: safe to eat
+        p.fill(circle({12.5f, 14.5f}, 1.4f), ink());
+        p.fill(circle({19.5f, 14.5f}, 1.4f), ink());
         std::vector<Vec> zig;
-        for (int i = 0; i <= 6; ++i) zig.push_back({10.0f + i * 2.0f, (i % 2) ? 18.5f : 20.5f});
-        p.fill(polyline(zig, 0.9f), hex(0xffe0e0));
+        for (int i = 0; i <= 6; ++i) zig.push_back({11.0f + i * 1.7f, (i % 2) ? 19.0f : 20.5f});
+        p.fill(polyline(zig, 0.9f), ink());
+        p.fill(unite(circle({24, 10}, 1.6f), polygon({{22.6f, 9.5f}, {24, 6.5f}, {25.4f, 9.5f}})), hex(0x5ab8ff));
         return;
     }
     bool cyclops = (kind == 2);
-    const float eyesX[2] = {12, 20};
+    const float eyesX[2] = {12.5f, 19.5f};
     for (int e = 0; e < (cyclops ? 1 : 2); ++e) {
-        Vec c{cyclops ? 16.0f : eyesX[e], 14};
-        float r = cyclops ? 4.2f : 3.2f;
-        p.fill(ellipse(c, r, r * 1.15f), hex(0xffffff));
-        p.fill(circle({c.x - r * 0.4f, c.y + 0.5f}, r * 0.5f), hex(0x1c3aa8));
+        Vec c{cyclops ? 16.0f : eyesX[e], 14.5f};
+        float r = cyclops ? 3.8f : 2.7f;
+        p.fill(circle(c, r), hex(0xffffff));
+        p.fill(circle({c.x - r * 0.35f, c.y + 0.3f}, r * 0.5f), ink());
     }
+    p.fill(arc({16, 17}, 3.5f, 30, 150, 1.0f), ink());  // a toothy grin
 }
 
 void dot(Pen& p) {
@@ -126,21 +128,24 @@ void powerPill(Pen& p) {
     twinkle(p, {21, 10}, 3, hex(0xffffff));
 }
 
-// The walker: a yellow cube with a mouth on its right side.
-void walker(Pen& p, float mouthDeg, int stride) {
+// The walker: a mint-green cube with a face on its right side; it chomps by
+// opening a wide slot of a mouth.
+void walker(Pen& p, bool open, int stride) {
     float lf = stride ? 2.0f : -2.0f;
-    toon(p, roundRect(9 + lf, 24, 5, 4, 1.5f), hex(0xff8a1e), {0.9f, false, false, 0.2f, 0.2f});
-    toon(p, roundRect(18 - lf, 24, 5, 4, 1.5f), hex(0xff8a1e), {0.9f, false, false, 0.2f, 0.2f});
-    Shape cube = roundRect(5, 5, 22, 21, 5);
-    if (mouthDeg > 0) {
-        float a = rad(mouthDeg * 0.5f);
-        Shape wedge = polygon({{16, 17}, {34, 17 - 18 * std::tan(a)}, {34, 17 + 18 * std::tan(a)}});
-        cube = subtract(cube, wedge);
+    toon(p, roundRect(9 + lf, 24, 5, 4, 1.5f), hex(0x1f8a4a), {0.9f, false, false, 0.2f, 0.2f});
+    toon(p, roundRect(18 - lf, 24, 5, 4, 1.5f), hex(0x1f8a4a), {0.9f, false, false, 0.2f, 0.2f});
+    Shape cube = roundRect(5, 5, 22, 20, 4);
+    toon(p, cube, hex(0x5ae88a));
+    p.fill(circle({17, 11}, 2.4f), hex(0xffffff));
+    p.fill(circle({23, 11}, 2.4f), hex(0xffffff));
+    p.fill(circle({17.8f, 11.3f}, 1.2f), ink());
+    p.fill(circle({23.8f, 11.3f}, 1.2f), ink());
+    if (open) {
+        p.fill(roundRect(15, 15.5f, 10, 6, 2.5f), hex(0x6a1020));
+        p.fill(roundRect(17, 19, 6, 2.5f, 1.2f), hex(0xff7a8a));
+    } else {
+        p.fill(capsule({16, 18}, {24, 18}, 1.0f), ink());
     }
-    toon(p, cube, hex(0xffd23a));
-    if (mouthDeg <= 0) p.fill(capsule({19, 17}, {26, 17}, 0.9f), ink());
-    p.fill(ellipse({18, 11}, 1.8f, 2.3f), ink());
-    p.fill(circle({18.6f, 10.2f}, 0.6f), hex(0xffffff));
 }
 
 void crumbs(Pen& p) {
@@ -159,8 +164,8 @@ void walkerDying(Pen& p, int step) {
         return;
     }
     float k = 1.0f - step * 0.13f;
-    Shape cube = rotated(scaled(roundRect(5, 5, 22, 21, 5), {16, 16}, k, k * (1.0f - step * 0.05f)), {16, 16}, step * 30.0f);
-    toon(p, cube, hex(0xffd23a));
+    Shape cube = rotated(scaled(roundRect(5, 5, 22, 20, 4), {16, 16}, k, k * (1.0f - step * 0.05f)), {16, 16}, step * 30.0f);
+    toon(p, cube, hex(0x5ae88a));
     float e = 2.2f * k;
     Shape x1 = capsule({14 - e, 12 - e}, {14 + e, 12 + e}, 1.2f), x2 = capsule({14 - e, 12 + e}, {14 + e, 12 - e}, 1.2f);
     Shape y1 = capsule({19 - e, 12 - e}, {19 + e, 12 + e}, 1.2f), y2 = capsule({19 - e, 12 + e}, {19 + e, 12 - e}, 1.2f);
@@ -229,11 +234,12 @@ void door(Pen& p) {
     p.fill(circle({16, 9.5f}, 1.8f), hex(0xffd23a));
 }
 
-// The runner: a round little hedgehog with quills on its back.
+// The runner: a plump round bird with a two-feather quill plume on its head,
+// facing right. Curling up (riding, falling) tucks it into a feathered ball.
 struct Pose {
     float bob = 0, lean = 0;
     float footA = 0, footB = 0;  // horizontal foot offsets
-    float curl = 0;              // 0 standing .. 1 rolled into a ball
+    float curl = 0;              // 0 standing .. 1 tucked into a ball
     bool eyesClosed = false;
     bool cheer = false;
 };
@@ -242,32 +248,30 @@ void runner(Pen& p, const Pose& s) {
     Vec c{15, 15.5f + s.bob + s.curl * 3};
     float r = 7.5f - s.curl * 1.0f;
     if (s.curl < 0.9f) {
-        toon(p, roundRect(c.x - 4 + s.footA, 21.5f, 5, 3, 1.4f), hex(0x5a3418), {0.8f, false, false, 0.2f, 0.2f});
-        toon(p, roundRect(c.x + 1 + s.footB, 21.5f, 5, 3, 1.4f), hex(0x7a4a22), {0.8f, false, false, 0.2f, 0.2f});
+        p.fill(capsule({c.x - 2 + s.footA, 20}, {c.x - 2 + s.footA, 23.5f}, 1.2f), hex(0xff8a1e));
+        p.fill(capsule({c.x + 2 + s.footB, 20}, {c.x + 2 + s.footB, 23.5f}, 1.2f), hex(0xff8a1e));
+        toon(p, roundRect(c.x - 4.5f + s.footA, 22.5f, 5, 2.2f, 1), hex(0xff8a1e), {0.7f, false, false, 0.2f, 0.2f});
+        toon(p, roundRect(c.x + s.footB, 22.5f, 5, 2.2f, 1), hex(0xff8a1e), {0.7f, false, false, 0.2f, 0.2f});
     }
-    std::vector<Shape> quills;
-    int n = 6 + static_cast<int>(s.curl * 4);
-    for (int i = 0; i < n; ++i) {
-        float a = rad(110.0f + i * (180.0f + s.curl * 160.0f) / n);
-        Vec tip{c.x + (r + 5) * std::cos(a), c.y - (r + 5) * std::sin(a)};
-        Vec l{c.x + r * 0.8f * std::cos(a - 0.3f), c.y - r * 0.8f * std::sin(a - 0.3f)};
-        Vec rr{c.x + r * 0.8f * std::cos(a + 0.3f), c.y - r * 0.8f * std::sin(a + 0.3f)};
-        quills.push_back(polygon({l, tip, rr}));
-    }
-    Shape body = unite(circle(c, r), uniteAll(quills));
-    toon(p, rotated(body, c, s.lean), hex(0x8a5a9e));
+    Vec top{c.x - 1, c.y - r + 1};
+    Shape plume = unite(rotated(ellipse({top.x, top.y - 4}, 1.6f, 4.5f), top, -20 + s.curl * 40),
+                        rotated(ellipse({top.x, top.y - 3.5f}, 1.4f, 3.8f), top, -50 + s.curl * 40));
+    Shape body = rotated(unite(circle(c, r), plume), c, s.lean);
+    toon(p, body, hex(0x3ac0ff));
+    Shape wing = rotated(ellipse({c.x - 2.5f, c.y + 1.5f}, 3.8f, 2.6f), {c.x - 2.5f, c.y + 1.5f}, s.cheer ? -50.0f : 15.0f);
+    p.fill(wing, hex(0x1f7ad0));
     if (s.curl > 0.9f) {
-        p.fill(arc({c.x + 1, c.y}, 3, 200, 340, 1.0f), ink());
+        p.fill(arc({c.x + 2, c.y - 1}, 2.2f, 200, 340, 0.9f), ink());
         return;
     }
-    Shape face = ellipse({c.x + 3.5f, c.y + 1.5f}, 4.8f, 4.2f);
-    p.fill(face, hex(0xffe0b8));
-    p.fill(circle({c.x + 8, c.y + 1.5f}, 1.4f), ink());
-    if (s.eyesClosed) p.fill(arc({c.x + 4, c.y}, 1.4f, 200, 340, 0.8f), ink());
-    else p.fill(ellipse({c.x + 4.2f, c.y - 0.5f}, 1.1f, 1.5f), ink());
+    p.fill(ellipse({c.x + 3, c.y + 2.5f}, 3.8f, 3.2f), hex(0xe8f8ff));
+    p.fill(polygon({{c.x + 6, c.y - 1}, {c.x + 10.5f, c.y + 0.5f}, {c.x + 6, c.y + 2}}), hex(0xffb020));
+    if (s.eyesClosed) p.fill(arc({c.x + 3.5f, c.y - 2}, 1.4f, 200, 340, 0.8f), ink());
+    else {
+        p.fill(circle({c.x + 3.5f, c.y - 2}, 1.9f), hex(0xffffff));
+        p.fill(circle({c.x + 4.2f, c.y - 1.8f}, 1.0f), ink());
+    }
     if (s.cheer) {
-        p.fill(capsule({c.x - 2, c.y - 2}, {c.x - 6, c.y - 10}, 2.2f), hex(0xffe0b8));
-        p.fill(capsule({c.x + 3, c.y - 3}, {c.x + 7, c.y - 11}, 2.2f), hex(0xffe0b8));
         twinkle(p, {26, 5}, 3, hex(0xffe14a));
         twinkle(p, {5, 8}, 2.4f, hex(0xffe14a));
     }
@@ -312,7 +316,7 @@ void paintReelCubewick(Pen& pen, int frame) {
         else if (sym == 2) powerPill(pen);
         else if (sym <= 6) monster(pen, sym - 3, bank == 1);
     } else if (frame == 16 || frame == 17) {
-        walker(pen, frame == 16 ? 70.0f : 0.0f, frame - 16);
+        walker(pen, frame == 16, frame - 16);
     } else if (frame == 18) {
         crumbs(pen);
     } else if (frame >= 24) {

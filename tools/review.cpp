@@ -31,7 +31,10 @@ struct Placed {
 
 int slotW(const RenderedSheet& s) { return std::max(s.frameW, kMinSlotW); }
 int slotH(const RenderedSheet& s) { return s.frameH + kNumberStrip; }
-int blockW(const RenderedSheet& s) { return s.cols * slotW(s) + (s.cols - 1) * kGap; }
+int blockW(const RenderedSheet& s) {
+    int title = static_cast<int>(std::ceil(font(Face::SansBold).textWidth(s.file, kTitleEm)));
+    return std::max(s.cols * slotW(s) + (s.cols - 1) * kGap, title);
+}
 int blockH(const RenderedSheet& s) { return kTitleHeight + s.rows * slotH(s) + (s.rows - 1) * kGap; }
 
 class Board {
