@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <ostream>
@@ -63,10 +64,22 @@ public:
 // than the tests themselves.
 inline GLFWwindow* SharedWindow() {
     static GLFWwindow* window = [] {
-        if (!glfwInit()) return static_cast<GLFWwindow*>(nullptr);
-        glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
-        glfwWindowHint(GLFW_DOUBLEBUFFER, GLFW_TRUE);
-        return glfwCreateWindow(kWindowW, kWindowH, "graphics test", nullptr, nullptr);
+        glfwSetErrorCallback([](int code, const char* text) {
+            std::fprintf(stderr, "GLFW error %d: %s\n", code, text);
+        });
+        // Many test processes start at once under one X server; a refused
+        // connection is retried a few times before the tests are failed.
+        constexpr int kAttempts = 3;
+        for (int attempt = 0; attempt < kAttempts; ++attempt) {
+            if (attempt > 0) usleep(100 * 1000);
+            if (!glfwInit()) continue;
+            glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
+            glfwWindowHint(GLFW_DOUBLEBUFFER, GLFW_TRUE);
+            GLFWwindow* made = glfwCreateWindow(kWindowW, kWindowH, "graphics test", nullptr, nullptr);
+            if (made) return made;
+            glfwTerminate();
+        }
+        return static_cast<GLFWwindow*>(nullptr);
     }();
     return window;
 }
