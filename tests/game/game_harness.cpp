@@ -25,6 +25,8 @@ namespace {
 
 constexpr double kTickSeconds = 1.0 / kTicksPerSecond;
 constexpr int kLoaderTickLimit = 100;
+constexpr int kWindowAttempts = 5;
+constexpr int kWindowRetryMicros = 200000;
 
 struct Process {
     bool ready = false;
@@ -32,6 +34,7 @@ struct Process {
     std::string work;
     std::string realData;
     int fixtureCount = 0;
+    std::string failure;
     GameBackend backend;
 
     ~Process() {
@@ -127,16 +130,34 @@ bool EnsureProcess() {
     setenv("ALSOFT_CONF", TUMBLEROO_SOURCE_DIR "/tests/support/alsoft-null.conf", 0);
     char templ[] = "/tmp/tumbleroo-game-XXXXXX";
     const char* made = mkdtemp(templ);
-    if (!made) return false;
+    if (!made) {
+        p.failure = "no temporary folder";
+        return false;
+    }
     p.work = made;
-    if (chdir(p.work.c_str()) != 0) return false;
+    if (chdir(p.work.c_str()) != 0) {
+        p.failure = "cannot enter " + p.work;
+        return false;
+    }
     p.realData = TUMBLEROO_BINARY_DIR "/data";
     UseDefaultData();
 
-    if (!glfwInit()) return false;
-    glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
-    glfwWindowHint(GLFW_DOUBLEBUFFER, GLFW_TRUE);
-    p.window = glfwCreateWindow(kWindowMaxW, kWindowMaxH, "game test", nullptr, nullptr);
+    // Several test processes share one X server; a busy server can refuse a first
+    // attempt, so the window is asked for a few times before the suite gives up.
+    for (int attempt = 0; attempt < kWindowAttempts && !p.window; ++attempt) {
+        if (attempt > 0) usleep(kWindowRetryMicros);
+        if (!glfwInit()) {
+            p.failure = "glfwInit failed";
+            continue;
+        }
+        glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
+        glfwWindowHint(GLFW_DOUBLEBUFFER, GLFW_TRUE);
+        p.window = glfwCreateWindow(kWindowMaxW, kWindowMaxH, "game test", nullptr, nullptr);
+        if (!p.window) {
+            p.failure = "glfwCreateWindow failed";
+            glfwTerminate();
+        }
+    }
     if (!p.window) return false;
     glfwMakeContextCurrent(p.window);
     glfw2::SetBackend(&p.backend);
@@ -241,7 +262,7 @@ void WriteLoaderFixtures(int tier) {
 // ---------------------------------------------------------------------------
 
 void GameTest::SetUp() {
-    ASSERT_TRUE(EnsureProcess()) << "no GL window: run the tests under Xvfb";
+    ASSERT_TRUE(EnsureProcess()) << TheProcess().failure << " (the tests need an X display, e.g. Xvfb)";
     UseDefaultData();
     Recreate();
 }
