@@ -152,12 +152,12 @@ int kx_Tumbleroo_MyApp::m_RunScreen() {
             state = kStateMenu;
             break;
         case kStatePlay:
-            // m_Game();
-            // m_InGame();
+            m_Game();
+            m_InGame();
             // if (state == kStatePlay && gameOver > 0) m_GameOver();
             break;
         case kStateStartGame:
-            // m_LoadGame();
+            m_LoadGame();
             break;
         default:
             break;

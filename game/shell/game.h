@@ -296,14 +296,49 @@ struct kx_Tumbleroo_MyApp : kx_app_App {
     virtual int m_ToggleSound();
 
     // --- game/slots/reels.cpp: the reel model (m_LoadReels, m_PutReels, m_Spin, m_HandleReels) ---
+    virtual int m_LoadReels(String name, int set);
+    virtual int m_PutReels(int count1, int count2, int count3, int count4, int count5, int count6, int count7,
+                           int count8, int count9, int count10, int count11, int count12, int count13,
+                           int count14, int count15, int count16);
+    virtual int m_Spin(float base, float spread);
+    virtual int m_HandleReels();
+    virtual int m_FillReel(int r);                 // one strip from symbolCounts, then its shuffle
+    virtual float m_LayoutReels();                 // layout, panel and background; returns the column width
+    virtual int m_ReelWindow(float columnWidth);   // reelTop and reelBottom
+    virtual int m_MoveReel(int r, int snap, int click);
+    virtual int m_SettleReel(int r, int wasMoving, int snap, int click);
+    virtual float m_ReelColumnX(int r);            // centre x of reel column r
+    virtual int m_DrawReelCells(int r);
+    virtual int m_DrawReelSeparators();
+    virtual int m_ReelWhirr();
+    virtual int m_ShadeReels();
+    virtual int m_DrawReelFrame();
 
     // --- game/slots/menu.cpp: machine-select menu (m_Menu, m_LoadMenu) ---
 
     // --- game/slots/play.cpp: play flow (m_LoadGame, m_Game, m_InGame) ---
+    virtual int m_LoadGame();
+    virtual int m_Game();
+    virtual int m_InGame();
+    virtual int m_LoadMachine();   // the current machine's loader; 0 when it has none
+    virtual int m_RunMachine();    // the current machine's tick
+    virtual int m_EaseScore();
+    virtual int m_DrawScorePanel();  // score text and hearts
 
     // --- game/machines/contract.cpp: the SPIN control shared by every machine ---
+    virtual int m_DrawSpin(String label, int lit);  // pay-line bar and SPIN button; returns its press
+    virtual int m_SpinControl();                    // the standard "SPIN!" control; 1 when it spun
+    virtual int m_StartSpin();                      // consumes the press and spins every unheld reel
 
     // --- game/machines/dice.cpp: m_LoadGame_Dice, m_Game_Dice ---
+    virtual int m_LoadGame_Dice();
+    virtual int m_Game_Dice();
+    virtual int m_DiceHolds();        // the five HOLD buttons
+    virtual int m_DiceHand();         // names and values the hand on the pay line
+    virtual int m_ScoreDice();        // the hand, the score, the banner's start
+    virtual int m_DiceBanner();       // one tick of the result banner
+    virtual int m_DiceEndTurn();
+    virtual int m_DiceSpinButton();
 
     // --- game/machines/fizzcrate.cpp: m_LoadGame_Fizzcrate, m_Game_Fizzcrate ---
 

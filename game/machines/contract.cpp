@@ -1,0 +1,38 @@
+// contract.cpp - what every machine shares: the SPIN control drawn in the panel
+// beside the reels (with the highlight bar over the pay line) and the start of a
+// spin from a pointer press. The machines' per-tick methods call these; a machine
+// whose label or lit rule differs calls m_DrawSpin and m_StartSpin itself.
+#include "game/shell/game.h"
+
+namespace {
+
+constexpr float kSpinBase = 1.5f;     // first reel's start speed: 1.5 up to 2.5
+constexpr float kSpinSpread = 0.25f;  // each further reel 0.25 up to 0.5 faster
+
+}  // namespace
+
+// The centre row is every machine's pay line, so the bar goes under the button.
+int kx_Tumbleroo_MyApp::m_DrawSpin(String label, int lit) {
+    m_ResetDraw();
+    m_HighlightBar();
+    m_SetSize(1, kAbsent);
+    m_SetCol(0, 120, 0, 1);
+    return m_AButton(spinX, spinY, label, lit, 1, 1);
+}
+
+// Lit only while every reel is at rest; a press while any reel moves does nothing
+// and leaves the press unused.
+int kx_Tumbleroo_MyApp::m_SpinControl() {
+    const int atRest = reelsMoving == 0;
+    const int pressed = m_DrawSpin(String("SPIN!"), atRest ? 1 : 0);
+    if (pressed == 0 || pointerUsed != 0 || !atRest) return 0;
+    m_StartSpin();
+    return 1;
+}
+
+// The press stays used until the pointer is released, so holding it spins once.
+int kx_Tumbleroo_MyApp::m_StartSpin() {
+    pointerUsed = 1;
+    m_Spin(kSpinBase, kSpinSpread);
+    return 0;
+}

@@ -1,0 +1,268 @@
+// dice.cpp - the Dice machine (machine 5): dice poker on five reels of die faces.
+// A turn is a spin, HOLD any dice, a second spin; the five dice on the pay line are
+// then scored as a poker hand (the hand's value plus the faces' sum), a banner shows
+// the hand, and a turn with no hand costs a life. The play flow's machine dispatch
+// (play.cpp) calls m_LoadGame_Dice when a game starts and m_Game_Dice every tick.
+//
+// Sections: loader; one tick; the hand table; the banner and the end of a turn.
+#include "game/shell/game.h"
+#include "media/random.h"
+
+namespace {
+
+constexpr int kDice = 5;
+constexpr int kFaces = 6;
+constexpr int kReelInts = 500;
+constexpr int kCellInts = 5;
+constexpr int kStartLives = 3;
+
+// Phases of a turn.
+constexpr int kPhaseFirstSpin = 0;
+constexpr int kPhaseSecondSpin = 1;
+constexpr int kPhaseScoring = 2;
+constexpr int kPhaseBanner = 3;
+constexpr int kPhaseTurnOver = 4;
+
+constexpr int kScoreDelay = 30;        // ticks between the reels' stop and the scoring
+
+// HOLD buttons: 1.5 cells below the pay line; the unheld ones pulse red, each reel
+// 160 ms behind the one before, one ramp from 50 to 249 every 600 ms.
+constexpr float kHoldRowsBelow = 1.5f;
+constexpr int kPulseLagMs = 160;
+constexpr int kPulseSlowdown = 3;
+constexpr int kPulseSteps = 200;
+constexpr int kPulseFloor = 50;
+constexpr int kSfxHold = 99;
+constexpr int kSfxHand = 12;
+constexpr int kSfxNoHand = 13;
+
+// The banner runs from W + 512 to below -512, 12 units a tick; it rests in the
+// middle while within 256 of it and fades in and out over the 256 beyond.
+constexpr float kBannerReach = 512;
+constexpr int kBannerRest = 256;
+constexpr float kBannerStep = 12;
+constexpr float kBandHeight = 32;
+constexpr float kNameRow = 0.3f;
+constexpr float kValueRow = 0.55f;
+
+struct Hand {
+    const char* name;
+    int value;
+};
+constexpr Hand kNothing = {"NOTHING", 0};
+constexpr Hand kSmallUnordered = {"Small Seq. Unordered", 15};
+constexpr Hand kLargeUnordered = {"Large Seq. Unordered", 25};
+constexpr Hand kSmallSequence = {"Small Sequence", 30};
+constexpr Hand kFourOfAKind = {"4 of a Kind", 35};
+constexpr Hand kFullHouse = {"Full House", 40};
+constexpr Hand kLargeSequence = {"Large Sequence", 40};
+constexpr Hand kYahtzee = {"Yahtzee!", 50};
+
+// Every face from `from` to `to` shows on at least one die.
+bool HasRun(const int* counts, int from, int to) {
+    for (int f = from; f <= to; ++f) {
+        if (counts[f] == 0) return false;
+    }
+    return true;
+}
+
+// `length` adjacent dice from `first` step by +1 or by -1 from left to right.
+bool InOrder(const int* dice, int first, int length) {
+    bool rising = true;
+    bool falling = true;
+    for (int i = first + 1; i < first + length; ++i) {
+        rising = rising && dice[i] == dice[i - 1] + 1;
+        falling = falling && dice[i] == dice[i - 1] - 1;
+    }
+    return rising || falling;
+}
+
+bool HasCount(const int* counts, int n) {
+    for (int f = 1; f <= kFaces; ++f) {
+        if (counts[f] == n) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+// ===========================================================================
+// Loader
+// ===========================================================================
+
+int kx_Tumbleroo_MyApp::m_LoadGame_Dice() {
+    reelFrameR = 20;
+    reelFrameG = 120;
+    reelFrameB = 20;
+    reelBackR = 0;
+    reelBackG = 80;
+    reelBackB = 0;
+    reelGap = 0;
+    reelCount = kDice;
+    m_LoadReels(String("Reel_Dice"), 1);
+    m_PutReels(17, 16, 17, 16, 17, 17, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);
+    lives = kStartLives;
+    phase = kPhaseFirstSpin;
+    return 0;
+}
+
+// ===========================================================================
+// One tick
+// ===========================================================================
+
+int kx_Tumbleroo_MyApp::m_Game_Dice() {
+    m_ResetDraw();
+    if (phase == kPhaseFirstSpin) {
+        for (int i = 0; i < reelCount; ++i) holds[i] = 0;
+    }
+    m_DiceHolds();
+    // The hand is scored on the 30th tick with every reel at rest, and the banner
+    // starts in that same tick.
+    if (phase == kPhaseScoring && reelsMoving == 0) {
+        bool waiting = false;
+        if (delay > 0) {
+            delay -= 1;
+            waiting = delay > 0;
+        }
+        if (!waiting) m_ScoreDice();
+    }
+    if (phase == kPhaseBanner) m_DiceBanner();
+    // Once the last life has gone the machine stays in this phase, so the end of the
+    // turn is counted once: the game-over ticks that follow take no further lives.
+    if (phase == kPhaseTurnOver && gameOver == 0) m_DiceEndTurn();
+    m_DiceSpinButton();
+    return 0;
+}
+
+// A flip is taken in every phase but only lasts between the two spins: the first
+// phase clears the holds every tick and each spin clears them after use.
+int kx_Tumbleroo_MyApp::m_DiceHolds() {
+    const bool choosing = phase == kPhaseSecondSpin && reelsMoving == 0;
+    const float y = reelCentreY + kHoldRowsBelow * static_cast<float>(reelPitch) * reelScale + 2;
+    const int now = kx_app_Millisecs();
+    for (int i = 0; i < kDice; ++i) {
+        int lit = 0;
+        if (choosing && holds[i] != 0) {
+            m_SetCol(0, 80, 180, kAbsent);
+        } else if (choosing) {
+            const int red = kPulseFloor + ((kPulseLagMs * i + now) / kPulseSlowdown) % kPulseSteps;
+            m_SetCol(static_cast<float>(red), 0, 0, kAbsent);
+            lit = 1;
+        } else {
+            m_SetCol(180, 0, 0, kAbsent);
+        }
+        const int pressed = m_BButton(m_ReelColumnX(i), y, String("HOLD"), lit, 1, 1);
+        if (pressed != 0 && pointerDown != 0 && pointerUsed == 0) {
+            holds[i] = 1 - holds[i];
+            pointerUsed = 1;
+            m_PlaySFX(kSfxHold, 1, 1, 0);
+        }
+    }
+    return 0;
+}
+
+// Two spins a turn; the button is lit while one is left and every reel is at rest.
+int kx_Tumbleroo_MyApp::m_DiceSpinButton() {
+    const bool canSpin = phase == kPhaseFirstSpin || phase == kPhaseSecondSpin;
+    const int spinsLeft = phase == kPhaseFirstSpin ? 2 : phase == kPhaseSecondSpin ? 1 : 0;
+    const String label = String("SPIN ") + String(spinsLeft) + String(" ");
+    const int pressed = m_DrawSpin(label, canSpin && reelsMoving == 0 ? 1 : 0);
+    if (pressed == 0 || pointerUsed != 0 || reelsMoving != 0 || !canSpin) return 0;
+    // Held reels keep their dice; the spin releases every hold.
+    m_StartSpin();
+    delay = kScoreDelay;
+    phase += 1;
+    return 0;
+}
+
+// ===========================================================================
+// The hand table
+// ===========================================================================
+
+// The hand is the highest-valued pattern the pay line shows; no two patterns of
+// equal value can match the same dice, so the order of the tests does not matter.
+int kx_Tumbleroo_MyApp::m_DiceHand() {
+    handName = String(kNothing.name);
+    handValue = kNothing.value;
+    int dice[kDice];
+    for (int i = 0; i < kDice; ++i) dice[i] = reelCells[i * kReelInts + reelPos[i] * kCellInts];
+    for (int f = 1; f <= kFaces; ++f) faceCounts[f] = 0;
+    // A face outside 1..6 (a strip a machine has rewritten) counts toward no pattern.
+    for (int i = 0; i < kDice; ++i) {
+        if (dice[i] >= 1 && dice[i] <= kFaces) faceCounts[dice[i]] += 1;
+    }
+    const int* counts = faceCounts.Data();
+    auto offer = [this](const Hand& hand) {
+        if (hand.value > handValue) {
+            handName = String(hand.name);
+            handValue = hand.value;
+        }
+    };
+    if (HasRun(counts, 1, 4) || HasRun(counts, 2, 5) || HasRun(counts, 3, 6)) offer(kSmallUnordered);
+    if (HasRun(counts, 1, 5) || HasRun(counts, 2, 6)) offer(kLargeUnordered);
+    if (InOrder(dice, 0, 4) || InOrder(dice, 1, 4)) offer(kSmallSequence);
+    if (HasCount(counts, 4)) offer(kFourOfAKind);
+    if (HasCount(counts, 3) && HasCount(counts, 2)) offer(kFullHouse);
+    if (InOrder(dice, 0, kDice)) offer(kLargeSequence);
+    if (HasCount(counts, kDice)) offer(kYahtzee);
+    return 0;
+}
+
+// The faces' sum is added whatever the hand, "NOTHING" included.
+int kx_Tumbleroo_MyApp::m_ScoreDice() {
+    m_DiceHand();
+    bannerX = kx_Tumbleroo_jscrw + kBannerReach;
+    int faces = 0;
+    for (int i = 0; i < kDice; ++i) faces += reelCells[i * kReelInts + reelPos[i] * kCellInts];
+    score += handValue + faces;
+    phase = kPhaseBanner;
+    m_PlaySFX(handValue == 0 ? kSfxNoHand : kSfxHand, 1, 1, 0);
+    return 0;
+}
+
+// ===========================================================================
+// The banner and the end of a turn
+// ===========================================================================
+
+// The name slides in from the right while the value slides in from the left; both
+// rest in the middle, then leave the opposite way, fading with their bands.
+int kx_Tumbleroo_MyApp::m_DiceBanner() {
+    const float w = kx_Tumbleroo_jscrw;
+    const float h = kx_Tumbleroo_jscrh;
+    const int d = static_cast<int>(bannerX - w / 2);
+    int offset = 0;
+    float fade = 0;
+    if (d >= kBannerRest) {
+        offset = 2 * (d - kBannerRest);
+        fade = static_cast<float>(d - kBannerRest) / kBannerRest;
+    } else if (d <= -kBannerRest) {
+        offset = 2 * (d + kBannerRest);
+        fade = -static_cast<float>(d + kBannerRest) / kBannerRest;
+    }
+    if (fade > 1) fade = 1;
+    if (fade < 0) fade = 0;
+    const int textX = static_cast<int>(w / 2 + static_cast<float>(offset));
+    m_SetSize(3, kAbsent);
+    m_SetCol(0, 0, 0, 1 - fade);
+    m_Rect(-1, h * kNameRow - kBandHeight / 2, w + 1, kBandHeight);
+    m_Rect(-1, h * kValueRow - kBandHeight / 2, w + 1, kBandHeight);
+    m_SetSize(2, kAbsent);
+    m_SetCol(255, 125, 0, kAbsent);
+    m_Text(static_cast<float>(textX), h * kNameRow, handName, 1, 0.8f);
+    m_SetCol(0, 125, 255, kAbsent);
+    m_Text(w - static_cast<float>(textX), h * kValueRow, String(handValue), 1, 0.8f);
+    bannerX -= kBannerStep;
+    if (bannerX < -kBannerReach) phase = kPhaseTurnOver;
+    return 0;
+}
+
+// A turn without a hand costs a life; the last one ends the game.
+int kx_Tumbleroo_MyApp::m_DiceEndTurn() {
+    if (handValue == 0) lives -= 1;
+    if (lives == 0) {
+        gameOver = 1;
+    } else if (lives > 0) {
+        phase = kPhaseFirstSpin;
+    }
+    return 0;
+}
