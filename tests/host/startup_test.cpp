@@ -1,0 +1,156 @@
+// startup_test.cpp - the process's start-up and clean-up on a fake window layer:
+// the window opened resizable at 640x480, centred with truncating signed division,
+// titled; failures of the window library; the guard that catches a toolkit
+// exception or a runtime-error unwind escaping the loop. Each case runs HostMain in
+// a child process and reads what it printed from a file.
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "host/app.h"
+#include "host/input.h"
+#include "media/audio_device.h"
+#include "media/graphics.h"
+#include "tests/host/fake_window.h"
+#include "tests/host/x11_harness.h"
+
+namespace {
+
+// Records what start-up asks of the window layer, and how the loop ends.
+class StartupWindow : public hosttest::FakeWindow {
+public:
+    bool initOk = true, openOk = true;
+    int openW = 0, openH = 0, posX = -1, posY = -1;
+    bool resizable = false;
+    std::string title;
+    int terminated = 0;
+    int desktopW = 1920, desktopH = 1080;
+
+    bool Init() override { return initOk; }
+    void Terminate() override { ++terminated; }
+    glfw2::VidMode GetDesktopMode() override {
+        glfw2::VidMode m;
+        m.Width = desktopW;
+        m.Height = desktopH;
+        return m;
+    }
+    bool OpenWindow(int w, int h, bool r) override {
+        openW = w;
+        openH = h;
+        resizable = r;
+        return openOk;
+    }
+    void SetWindowPos(int x, int y) override {
+        posX = x;
+        posY = y;
+    }
+    void SetWindowTitle(const char* t) override { title = t; }
+};
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path);
+    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+class Startup : public ::testing::Test {
+protected:
+    hosttest::TempDir dir;
+    StartupWindow win;
+    std::string outPath;
+
+    void SetUp() override {
+        GTEST_FLAG_SET(death_test_style, "fast");
+        outPath = dir.path() + "/stdout.txt";
+        // No sound device: start-up must carry on without one.
+        std::string conf = dir.path() + "/no-device.conf";
+        std::ofstream(conf) << "[general]\ndrivers = no-such-backend\n";
+        setenv("ALSOFT_CONF", conf.c_str(), 1);
+        glfw2::SetBackend(&win);
+    }
+    void TearDown() override { glfw2::SetBackend(nullptr); }
+
+    // Runs HostMain with standard output sent to outPath, then exits with its result.
+    [[noreturn]] void RunHostMain() {
+        if (!std::freopen(outPath.c_str(), "w", stdout)) _exit(100);
+        char name[] = "tumbleroo";
+        char* argv[] = {name, nullptr};
+        int result = HostMain(1, argv);
+        std::fflush(stdout);
+        // The window library is released exactly when it was started.
+        if (win.terminated != (win.initOk ? 1 : 0)) _exit(101);
+        _exit(result & 0xff);
+    }
+
+    std::string Printed() { return ReadFile(outPath); }
+};
+
+TEST_F(Startup, OpensTheWindowCentredAndTitledThenCleansUpAfterClosing) {
+    // The empty game sets no rate: the loop renders and waits; the first wait closes.
+    win.onEvents = [this](const char*) {
+        if (win.openW != 640 || win.openH != 480 || !win.resizable) _exit(102);
+        if (win.posX != 640 || win.posY != 300) _exit(103);
+        if (win.title != "Tumbleroo") _exit(104);
+        if (!kx_app_device || app != kx_app_device || !kx_app_device->m_app) _exit(105);
+        win.opened = false;
+    };
+    EXPECT_EXIT(RunHostMain(), ::testing::ExitedWithCode(0), "");
+    EXPECT_EQ(Printed(), "alcOpenDevice failed\n");
+}
+
+TEST_F(Startup, CentresWithTruncatingSignedDivisionOnASmallDesktop) {
+    win.desktopW = 601;  // (601 - 640) / 2 = -19, not -20
+    win.desktopH = 379;  // (379 - 480) / 2 = -50, not -51
+    win.onEvents = [this](const char*) {
+        if (win.posX != -19 || win.posY != -50) _exit(103);
+        win.opened = false;
+    };
+    EXPECT_EXIT(RunHostMain(), ::testing::ExitedWithCode(0), "");
+}
+
+TEST_F(Startup, WindowLibraryThatCannotStartEndsWithMinusOne) {
+    win.initOk = false;
+    EXPECT_EXIT(RunHostMain(), ::testing::ExitedWithCode(255), "");
+    EXPECT_EQ(Printed(), "glfwInit failed\n");
+}
+
+TEST_F(Startup, WindowThatCannotOpenEndsWithMinusOne) {
+    win.openOk = false;
+    EXPECT_EXIT(RunHostMain(), ::testing::ExitedWithCode(255), "");
+    EXPECT_EQ(Printed(), "glfwOpenWindow failed\n");
+}
+
+TEST_F(Startup, AnUncaughtToolkitExceptionIsReportedAndTheProgramEndsNormally) {
+    win.onEvents = [](const char*) { throw new ThrowableObject(); };
+    EXPECT_EXIT(RunHostMain(), ::testing::ExitedWithCode(0), "");
+    EXPECT_EQ(Printed(), "alcOpenDevice failed\nQuorvel Runtime Error : Uncaught Quorvel Exception\n");
+}
+
+TEST_F(Startup, ARuntimeErrorUnwindEndsTheProgramSilently) {
+    win.onEvents = [](const char*) { throw "unwinding"; };
+    EXPECT_EXIT(RunHostMain(), ::testing::ExitedWithCode(0), "");
+    EXPECT_EQ(Printed(), "alcOpenDevice failed\n");
+}
+
+TEST(StartupGlobals, InitialiseTheDevicesToNullAndCreateTheContextAndRoots) {
+    kxInit();
+    EXPECT_EQ(kx_graphics_device, nullptr);
+    EXPECT_EQ(kx_input_device, nullptr);
+    EXPECT_EQ(kx_audio_device, nullptr);
+    EXPECT_EQ(kx_app_device, nullptr);
+    ASSERT_NE(kx_graphics_context, nullptr);
+    ASSERT_NE(gc_root_marker, nullptr);
+    // The context survives collections as a root even before any game exists.
+    gc_object* ctx = kx_graphics_context;
+    for (int i = 0; i < 2; ++i) {
+        gc_force_sweep = true;
+        gc_collect();
+    }
+    EXPECT_TRUE(gc_is_live(ctx));
+}
+
+}  // namespace
