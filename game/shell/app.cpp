@@ -116,8 +116,7 @@ int kx_Tumbleroo_MyApp::m_OnCreate() {
     for (int i = 0; i < kSettingsCount; ++i) settings[i] = 0;
     for (int i = 0; i < kScoresClearedOnCreate; ++i) scores[i] = 0;
     settings[kSettingSound] = 1;
-    // Saved progress is read over these defaults here, once saved.cpp provides it:
-    // m_Load();
+    m_Load();  // the saved progress, over these defaults
     for (int i = 0; i < kChannelCount; ++i) channels[i] = i;
     machine = settings[kSettingLastMachine];
     menuScrollY = kx_Tumbleroo_jscrh * kMenuBandAt - static_cast<float>(machine - 1) * kMenuEntryPitch;
@@ -145,16 +144,16 @@ int kx_Tumbleroo_MyApp::m_OnUpdate() {
 int kx_Tumbleroo_MyApp::m_RunScreen() {
     switch (state) {
         case kStateMenu:
-            // m_Menu();
+            m_Menu();
             break;
         case kStateBackToMenu:
-            // m_LoadMenu();
+            m_LoadMenu();
             state = kStateMenu;
             break;
         case kStatePlay:
             m_Game();
             m_InGame();
-            // if (state == kStatePlay && gameOver > 0) m_GameOver();
+            if (state == kStatePlay && gameOver > 0) m_GameOver();
             break;
         case kStateStartGame:
             m_LoadGame();
@@ -163,7 +162,7 @@ int kx_Tumbleroo_MyApp::m_RunScreen() {
             break;
     }
     if (state == kStateMenu || state == kStateBackToMenu) {
-        // m_GameOver();  // fades the finished game's overlay out over the menu
+        m_GameOver();  // fades the finished game's overlay out over the menu
     }
     if (state == kStateMenu && creditsOpen == 1) m_CreditBox();
     return 0;
@@ -244,8 +243,7 @@ int kx_Tumbleroo_MyApp::m_OnSuspend() {
     m_iCade(0);
     m_SetPauseForFocus();
     kx_app_SetUpdateRate(kSuspendedTicksPerSecond);
-    // The progress is saved here once saved.cpp provides it:
-    // m_Save();
+    m_Save();
     return 0;
 }
 

@@ -315,6 +315,21 @@ struct kx_Tumbleroo_MyApp : kx_app_App {
     virtual int m_DrawReelFrame();
 
     // --- game/slots/menu.cpp: machine-select menu (m_Menu, m_LoadMenu) ---
+    virtual int m_Menu();
+    virtual int m_LoadMenu();
+    virtual int m_CentreMachine(int m);      // menuScrollY that puts machine m in the band
+    virtual int m_MenuPictures();            // the two pictures and the score panel
+    virtual float m_MenuPanelX();            // left edge of the sliding score panel
+    virtual int m_MenuSoundSwitch();
+    virtual int m_MenuScoreLists();          // best and last scores of the selected machine
+    virtual int m_MenuScoreRows();           // rows that fit the screen height, 1..10
+    virtual String m_MenuScoreText(String heading, int first, int rows);
+    virtual int m_MenuList();
+    virtual int m_MenuEntry(int j, float x, int y);  // one machine icon: select, tap, highlight
+    virtual int m_MenuDrag();
+    virtual bool m_MenuActionKey();          // any key that starts or buys a machine
+    virtual int m_MenuKeys();                // selection, start and unlock by key
+    virtual int m_MenuCreditsButton();
 
     // --- game/slots/play.cpp: play flow (m_LoadGame, m_Game, m_InGame) ---
     virtual int m_LoadGame();
@@ -349,8 +364,19 @@ struct kx_Tumbleroo_MyApp : kx_app_App {
     // --- game/machines/quillmorplat.cpp: m_LoadGame_QuillmorPlat, m_Game_QuillmorPlat ---
 
     // --- game/progress/gameover.cpp: game over and score tables (m_GameOver, m_MyNth, table update) ---
+    virtual int m_GameOver();
+    virtual String m_MyNth();                // place text; the place itself in loopIndex
+    virtual int m_GameOverOverlay(int t);
+    virtual int m_NewHighscoreLine(float band);
+    virtual int m_RecordScore();             // the table update after a finished game, then save
 
     // --- game/progress/flags.cpp: flag bits and service hooks (m_SetFlag, m_GetFlag, m_GC_PostScore, m_GC_Badges) ---
+    virtual int m_SetFlag(int value, int bit, int on);
+    virtual int m_GetFlag(int value, int bit);
+    virtual int m_GC_PostScore(int machineNumber, int bestScore);
+    virtual int m_GC_Badges();
 
     // --- game/progress/saved.cpp: saved progress (m_Save, m_Load) ---
+    virtual int m_Save();
+    virtual int m_Load();
 };
