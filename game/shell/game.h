@@ -356,8 +356,24 @@ struct kx_Tumbleroo_MyApp : kx_app_App {
     virtual int m_DiceSpinButton();
 
     // --- game/machines/fizzcrate.cpp: m_LoadGame_Fizzcrate, m_Game_Fizzcrate ---
+    virtual int m_LoadGame_Fizzcrate();
+    virtual int m_Game_Fizzcrate();
+    virtual int m_FizzArrows();              // nudge arrows: drawn, and pressed into nudges
+    virtual int m_FizzSearch();              // one search of the three rows for runs
+    virtual int m_FizzSearchRow(int row);    // row -1, 0 (pay line) or 1
+    virtual int m_FizzScoreRun(int row, int first, int last);
+    virtual int m_FizzFade();                // the lit cells' fade, then the turn's end
+    virtual int m_FizzPanel();               // nudge counter and SPIN
 
     // --- game/machines/cometrow.cpp: m_LoadGame_Cometrow, m_Game_Cometrow ---
+    virtual int m_LoadGame_Cometrow();
+    virtual int m_Game_Cometrow();
+    virtual int m_CometShip();               // draws the ship at its lane and step
+    virtual int m_CometButtons();            // SPIN and "Move->"
+    virtual int m_CometCross();              // one tick of drift, move and collision
+    virtual int m_CometCellUnder(int lane);  // strip position on the pay line under the ship
+    virtual int m_CometCrash();
+    virtual int m_CometArrive();
 
     // --- game/machines/cubewick.cpp: m_LoadGame_Cubewick, m_Game_Cubewick ---
 
