@@ -376,8 +376,28 @@ struct kx_Tumbleroo_MyApp : kx_app_App {
     virtual int m_CometArrive();
 
     // --- game/machines/cubewick.cpp: m_LoadGame_Cubewick, m_Game_Cubewick ---
+    virtual int m_LoadGame_Cubewick();
+    virtual int m_Game_Cubewick();
+    virtual int m_DrawLaneAndExit(float half);  // the lane and exit square; QuillmorPlat draws it too
+    virtual int m_DrawWalker(float half);
+    virtual int m_WalkCubewick();                // one tick of the walk, eating on arrival
+    virtual int m_EatCell(int reel);             // the pay-line cell of the reel, by its symbol
+    virtual int m_CubewickDying();
+    virtual int m_CubewickSpinControl();
 
     // --- game/machines/quillmorplat.cpp: m_LoadGame_QuillmorPlat, m_Game_QuillmorPlat ---
+    virtual int m_LoadGame_QuillmorPlat();
+    virtual int m_Game_QuillmorPlat();
+    virtual int m_DrawPlatLedges();              // lane, exit, entrance and the two ledge tiles
+    virtual int m_DrawRunner();
+    virtual int m_RunnerAction();                // carries on walking, turning or riding
+    virtual int m_RunnerWalk();
+    virtual int m_PlatRun();                     // timer bar, timer, and the decision when still
+    virtual int m_PlatSymbol(int reel, int row); // symbol `row` cells below the pay line; 0 off the line
+    virtual int m_RunnerDecide();
+    virtual int m_RideReels(int direction);      // every reel one cell: +1 up, -1 down
+    virtual int m_RunnerStops(int newPhase, int anim);
+    virtual int m_PlatSpinControl();
 
     // --- game/progress/gameover.cpp: game over and score tables (m_GameOver, m_MyNth, table update) ---
     virtual int m_GameOver();

@@ -135,6 +135,8 @@ int kx_Tumbleroo_MyApp::m_InGame() {
 // Machines: 1 QuillmorPlat, 2 Cubewick, 3 Cometrow, 4 Fizzcrate, 5 Dice.
 int kx_Tumbleroo_MyApp::m_LoadMachine() {
     switch (machine) {
+        case kMachineQuillmorPlat: m_LoadGame_QuillmorPlat(); return 1;
+        case kMachineCubewick: m_LoadGame_Cubewick(); return 1;
         case kMachineCometrow: m_LoadGame_Cometrow(); return 1;
         case kMachineFizzcrate: m_LoadGame_Fizzcrate(); return 1;
         case kMachineDice: m_LoadGame_Dice(); return 1;
@@ -144,6 +146,8 @@ int kx_Tumbleroo_MyApp::m_LoadMachine() {
 
 int kx_Tumbleroo_MyApp::m_RunMachine() {
     switch (machine) {
+        case kMachineQuillmorPlat: m_Game_QuillmorPlat(); break;
+        case kMachineCubewick: m_Game_Cubewick(); break;
         case kMachineCometrow: m_Game_Cometrow(); break;
         case kMachineFizzcrate: m_Game_Fizzcrate(); break;
         case kMachineDice: m_Game_Dice(); break;

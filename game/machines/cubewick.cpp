@@ -1,0 +1,205 @@
+// cubewick.cpp - machine 2, Cubewick: a walker crosses the six cells of the pay
+// line once the reels stop and eats what stands in each. Dots and bonus items
+// score, a power item turns the reel bank over to its powered-up pictures and makes
+// every later monster edible, a monster met without power kills the walker. The
+// play flow calls m_LoadGame_Cubewick when a game starts and m_Game_Cubewick every
+// tick after the reels have been moved and drawn. The lane-and-exit strip drawn
+// here is shared with the QuillmorPlat machine.
+//
+// Sections: loader; the tick; walking and eating; dying; the SPIN control.
+#include "game/shell/game.h"
+
+namespace {
+
+constexpr int kReels = 6;
+constexpr int kSoundBank = 2;  // the only machine on the second bank: entering it reloads
+constexpr int kStartLives = 3;
+
+enum CubewickPhase { CW_READY = 0, CW_WALKING = 1, CW_AT_END = 2, CW_DYING = 3, CW_OVER = 5 };
+enum Symbol { SYM_DOT = 1, SYM_BONUS = 2, SYM_POWER = 3, SYM_FIRST_MONSTER = 4, SYM_LAST_MONSTER = 7 };
+
+constexpr float kWalkerStart = -1;   // left of the reels, in the lane
+constexpr float kStride = 0.0625f;  // one cell in 16 ticks
+constexpr float kWalkerNudge = 0.85f;  // the walker stands a little right of its cell's start
+constexpr int kWalkerFrame = 16;     // drawn frame = 16 + walkerAnim / 4
+constexpr int kAnimPerFrame = 4;
+constexpr int kWalkCycle = 8;        // frames 16 and 17, four ticks each
+constexpr int kDyingFrom = 32;       // frames 24 to 31 ...
+constexpr int kDyingTo = 63;         // ... over 31 ticks
+constexpr int kFallenAnim = 8;       // frame 18, kept until the next spin
+
+constexpr int kEatenOverlay = 19;  // sheet frame 18 drawn over an eaten cell
+constexpr int kCellInts = 5;
+constexpr int kReelInts = 500;
+constexpr int kOverlayInt = 1;
+
+constexpr int kDotScore = 5;
+constexpr int kBonusScore = 25;
+constexpr int kPowerScore = 50;
+constexpr int kMonsterScore = 50;
+
+constexpr int kSfxEat = 11;
+constexpr int kSfxEnd = 12;
+constexpr int kSfxDie = 13;
+constexpr int kSfxBonus = 14;
+constexpr int kSfxPower = 15;
+constexpr int kSfxMonster = 16;
+
+constexpr int kSlotReels = 1;
+constexpr float kLaneAlpha = 0.8f;
+
+}  // namespace
+
+// ===========================================================================
+// Loader
+// ===========================================================================
+
+int kx_Tumbleroo_MyApp::m_LoadGame_Cubewick() {
+    reelFrameR = 0;
+    reelFrameG = 80;
+    reelFrameB = 180;
+    reelBackR = 0;
+    reelBackG = 40;
+    reelBackB = 80;
+    reelGap = 0;
+    reelCount = kReels;
+    m_LoadReels(String("Reel_Cubewick"), kSoundBank);
+    m_PutReels(50, 15, 20, 4, 3, 4, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0);
+    lives = kStartLives;
+    phase = CW_READY;
+    walkerPos = kWalkerStart;
+    walkerStep = 0;
+    walkerAnim = 0;
+    return 0;
+}
+
+// ===========================================================================
+// The tick
+// ===========================================================================
+
+// Nothing walks while any reel still moves, even in the walking phase. The end of
+// the row and the end of the dying are both settled in the tick they happen.
+int kx_Tumbleroo_MyApp::m_Game_Cubewick() {
+    const int half = (reelPitch + reelGap) / 2;
+    m_DrawLaneAndExit(static_cast<float>(half));
+    m_DrawWalker(static_cast<float>(half));
+    if (phase == CW_WALKING && reelsMoving == 0) m_WalkCubewick();
+    if (phase == CW_AT_END) {
+        m_PlaySFX(kSfxEnd, 1, 1, 0);
+        phase = CW_READY;
+    }
+    if (phase == CW_DYING) m_CubewickDying();
+    m_CubewickSpinControl();
+    return 0;
+}
+
+// The dark lane from the left screen edge up to the reel window and the exit square
+// right of it, one row high on the pay line. half is half a column in symbol pixels.
+int kx_Tumbleroo_MyApp::m_DrawLaneAndExit(float half) {
+    const float s = reelScale;
+    const float cx = reelCentreX;
+    const float cy = reelCentreY;
+    const float c = s * static_cast<float>(reelPitch);
+    const float n = static_cast<float>(reelCount);
+    m_ResetDraw();
+    m_SetCol(0, 0, 0, kLaneAlpha);
+    m_Rect(-1, cy - c / 2, cx - s * half * n - 2, c);
+    m_Rect(cx + s * half * n + 2, cy - c / 2, c, c);
+    return 0;
+}
+
+int kx_Tumbleroo_MyApp::m_DrawWalker(float half) {
+    const float s = reelScale;
+    const float n = static_cast<float>(reelCount);
+    const float x = reelCentreX - half * s * (n - 2 * (walkerPos + 1 + walkerStep) + kWalkerNudge) - 2;
+    m_SetSize(s, s);
+    m_SetCol(255, 255, 255, 1);
+    m_DrawImg(kSlotReels, x, reelCentreY, static_cast<float>(kWalkerFrame + walkerAnim / kAnimPerFrame));
+    return 0;
+}
+
+// ===========================================================================
+// Walking and eating
+// ===========================================================================
+
+// The cell is eaten on the tick the walker arrives on it; reaching index reelCount
+// is the end of the row.
+int kx_Tumbleroo_MyApp::m_WalkCubewick() {
+    walkerAnim = (walkerAnim + 1) % kWalkCycle;
+    walkerStep += kStride;
+    if (walkerStep < 1) return 0;
+    walkerStep = 0;
+    walkerPos += 1;
+    const float n = static_cast<float>(reelCount);
+    if (walkerPos > -1 && walkerPos < n) m_EatCell(static_cast<int>(walkerPos));
+    if (walkerPos == n) phase = CW_AT_END;
+    return 0;
+}
+
+// Eats the pay-line cell of the reel. Every symbol leaves the eaten mark, the fatal
+// monster included, so the walker's last cell shows where it fell.
+int kx_Tumbleroo_MyApp::m_EatCell(int reel) {
+    const int cell = reel * kReelInts + reelPos[reel] * kCellInts;
+    const int symbol = reelCells[cell];
+    if (symbol < SYM_DOT || symbol > SYM_LAST_MONSTER) return 0;
+    reelCells[cell + kOverlayInt] = kEatenOverlay;
+    if (symbol == SYM_DOT) {
+        score += kDotScore;
+        m_PlaySFX(kSfxEat, 1, 1, 0);
+    } else if (symbol == SYM_BONUS) {
+        score += kBonusScore;
+        m_PlaySFX(kSfxEat, 1, 1, 0);
+        m_PlaySFX(kSfxBonus, 1, 1, 0);
+    } else if (symbol == SYM_POWER) {
+        symbolBank = 1;
+        score += kPowerScore;
+        m_PlaySFX(kSfxEat, 1, 1, 0);
+        m_PlaySFX(kSfxPower, 1, 1, 0);
+    } else if (symbolBank == 1) {
+        score += kMonsterScore;
+        m_PlaySFX(kSfxMonster, 1, 1, 0);
+    } else {
+        phase = CW_DYING;
+        walkerAnim = kDyingFrom;
+        m_PlaySFX(kSfxDie, 1, 1, 0);
+    }
+    return 0;
+}
+
+// ===========================================================================
+// Dying
+// ===========================================================================
+
+// The first step runs in the tick the monster was met, so the whole fall takes 31
+// ticks; the life goes at its end.
+int kx_Tumbleroo_MyApp::m_CubewickDying() {
+    walkerAnim += 1;
+    if (walkerAnim < kDyingTo) return 0;
+    walkerAnim = kFallenAnim;
+    lives -= 1;
+    if (lives > 0) {
+        phase = CW_READY;
+    } else {
+        gameOver = 1;
+        phase = CW_OVER;
+    }
+    return 0;
+}
+
+// ===========================================================================
+// The SPIN control
+// ===========================================================================
+
+// A spin puts the walker back in the lane and ends the power.
+int kx_Tumbleroo_MyApp::m_CubewickSpinControl() {
+    const bool ready = reelsMoving == 0 && phase == CW_READY;
+    const int pressed = m_DrawSpin(String("SPIN!"), ready ? 1 : 0);
+    if (pressed == 0 || pointerUsed != 0 || !ready) return 0;
+    m_StartSpin();
+    phase = CW_WALKING;
+    walkerPos = kWalkerStart;
+    walkerStep = 0;
+    symbolBank = 0;
+    walkerAnim = 0;
+    return 0;
+}
