@@ -140,6 +140,9 @@ bool Session::StartWindowManager() {
 
 bool Session::Launch() {
     if (!ready_) return false;
+    output_.clear();
+    exitStatus_ = -2;
+    window_ = 0;
     std::vector<std::string> env = hosttest::EnvironmentWithout(
         {"DISPLAY", "WAYLAND_DISPLAY", "ALSOFT_CONF", "LSAN_OPTIONS"},
         {"DISPLAY=" + display_.name(), "ALSOFT_CONF=" + soundConf_, LeakOptions(dir())});

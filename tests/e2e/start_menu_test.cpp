@@ -4,6 +4,7 @@
 // pointer; closing the window; running without data/ and without a display.
 #include <gtest/gtest.h>
 
+#include "tests/e2e/play_support.h"
 #include "tests/e2e/progress_file.h"
 #include "tests/e2e/screens.h"
 #include "tests/e2e/session.h"
@@ -11,24 +12,8 @@
 namespace e2e {
 namespace {
 
-constexpr double kScreenSeconds = 15;
-constexpr double kExitSeconds = 20;
 // The selection band and the list around it.
 constexpr int kListX = 180, kListY = 150, kListW = 160, kListH = 330;
-
-// Waits for the menu to come to rest (its pictures slide in over the first half
-// second) and returns its picture.
-Image StillMenu(Session& s) {
-    Image previous, shot;
-    s.WaitForShot(
-        [&](const Image& img) {
-            bool still = IsMenu(img) && !previous.empty() && SameScreen(previous, img);
-            previous = img;
-            return still;
-        },
-        kScreenSeconds, &shot);
-    return shot;
-}
 
 double ListChange(const Image& a, const Image& b) {
     return a.Crop(kListX, kListY, kListW, kListH).DifferenceTo(b.Crop(kListX, kListY, kListW, kListH), 8);

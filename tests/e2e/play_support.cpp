@@ -1,0 +1,99 @@
+// play_support.cpp - shared steps of the scenarios that play the machines.
+#include "tests/e2e/play_support.h"
+
+#include <chrono>
+
+namespace e2e {
+namespace {
+
+// Fizzcrate's up arrow over its first reel (six reels 48 units apart from x = 104,
+// the arrows 2.5 cells of 48 units above the pay line at y = 240).
+constexpr Point kFizzcrateNudge{104, 122};
+// Cometrow's "Move->" sits a quarter of the panel's height below SPIN.
+constexpr Point kCometrowMove{544, 348};
+// The last-ten column: from 20 units into the score panel, below the middle.
+constexpr int kColumnX = 515, kColumnY = 255;
+constexpr Rgb kLastTint{200, 255, 100};
+
+}  // namespace
+
+Progress SeededProgress(int machine) {
+    Progress p;
+    p.settings[1] = machine;
+    p.settings[5] = 1;
+    p.settings[10] = 64;
+    p.settings[11] = 64;
+    p.settings[12] = 10;
+    return p;
+}
+
+Image StillMenu(Session& s) {
+    Image previous, shot;
+    s.WaitForShot(
+        [&](const Image& img) {
+            bool still = IsMenu(img) && !previous.empty() && SameScreen(previous, img);
+            previous = img;
+            return still;
+        },
+        kScreenSeconds, &shot);
+    return shot;
+}
+
+bool StartSelectedMachine(Session& s, int machine, Image* playing) {
+    s.Click(kSelectedIcon.x, kSelectedIcon.y);
+    return s.WaitForShot([machine](const Image& img) { return IsPlaying(img, machine); }, kScreenSeconds, playing);
+}
+
+std::vector<Point> ControlsOf(int machine) {
+    switch (machine) {
+        case kCometrow: return {kSpin, kCometrowMove};
+        case kFizzcrate: return {kSpin, kFizzcrateNudge};
+        default: return {kSpin};
+    }
+}
+
+bool IsGameOver(const Image& shot) {
+    auto yellow = [](Rgb c) { return c.r > 120 && c.g > 120 && c.b < 100; };
+    return yellow(shot.At(5, 216));
+}
+
+// The overlay in full: the yellow band has grown to its whole length (twice 0.45
+// of the height), which it reaches 18 ticks into the game-over sequence and keeps
+// while it fades over the menu.
+bool IsFullGameOver(const Image& shot) {
+    auto yellow = [](Rgb c) { return c.r > 120 && c.g > 120 && c.b < 100; };
+    return yellow(shot.At(5, 216)) && yellow(shot.At(420, 216));
+}
+
+GameResult PlayUntilSaved(Session& s, const std::vector<Point>& controls, const std::string& before, double seconds) {
+    GameResult result;
+    auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(seconds);
+    for (std::size_t i = 0; std::chrono::steady_clock::now() < deadline; ++i) {
+        Image shot = s.Shot();
+        // The first full overlay is still over the machine; later ones may be
+        // over the menu already.
+        if (result.overlay.empty() && IsFullGameOver(shot)) result.overlay = shot;
+        bool over = IsGameOver(shot) || !result.overlay.empty();
+        if (s.WaitForStateChange(before, 0, &result.saved)) {
+            result.ended = true;
+            return result;
+        }
+        // Once the overlay shows, the game takes no more input; just wait for it.
+        if (!over) {
+            const Point& p = controls[i % controls.size()];
+            s.Click(p.x, p.y);
+        } else {
+            s.WaitForStateChange(before, 0.05, &result.saved);
+        }
+    }
+    return result;
+}
+
+std::vector<Mask> LastColumnRows(const Image& menu) {
+    Mask column = TextMask(menu, kColumnX, kColumnY, menu.width() - kColumnX, menu.height() - kColumnY, kLastTint);
+    std::vector<Mask> rows;
+    for (const auto& band : column.RowBands()) rows.push_back(column.Rows(band.first, band.second));
+    return rows;
+}
+
+}  // namespace e2e
