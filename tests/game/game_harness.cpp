@@ -261,9 +261,13 @@ void WriteLoaderFixtures(int tier) {
 // The fixture
 // ---------------------------------------------------------------------------
 
+// No test inherits an earlier test's saved progress: the game saves on suspend, after
+// an unlock and after every finished game, and loads while it is created.
 void GameTest::SetUp() {
     ASSERT_TRUE(EnsureProcess()) << TheProcess().failure << " (the tests need an X display, e.g. Xvfb)";
     UseDefaultData();
+    std::error_code ec;
+    fs::remove(fs::path(TheProcess().work) / kStateFileName, ec);
     Recreate();
 }
 
