@@ -65,8 +65,21 @@ class ReelGame : public gametest::GameTest {
 protected:
     void SetUp() override {
         gametest::GameTest::SetUp();
+        // Progress saved by an earlier test in this folder may have switched sound
+        // off; these tests listen to the effects.
+        game->settings[kSettingSound] = 1;
         Render();  // the fit: one virtual unit per pixel at 640 x 480
         RunLoader();
+    }
+
+    // The channels' OpenAL sources are never deleted by the device, and every test
+    // makes a new device: hand them back so a long run does not run out of sources.
+    void TearDown() override {
+        for (gxtkChannel& ch : app->audio->channels) {
+            if (ch.source != 0) alDeleteSources(1, &ch.source);
+            ch.source = 0;
+        }
+        gametest::GameTest::TearDown();
     }
 
     // What the menu does to start a machine, then the reload its sound bank asks for
