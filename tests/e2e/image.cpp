@@ -98,7 +98,8 @@ double Image::EdgeEnergy(int x, int y, int w, int h) const {
     for (int j = y; j < y + h - 1; ++j)
         for (int i = x; i < x + w - 1; ++i) {
             int g = Grey(At(i, j));
-            sum += std::abs(g - Grey(At(i + 1, j))) + std::abs(g - Grey(At(i, j + 1)));
+            int dx = g - Grey(At(i + 1, j)), dy = g - Grey(At(i, j + 1));
+            sum += dx * dx + dy * dy;
             count += 2;
         }
     return count ? sum / count : 0;

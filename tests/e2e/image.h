@@ -37,8 +37,10 @@ public:
 
     // Distinct colours (counted up to `limit`).
     int CountColours(int limit) const;
-    // Mean absolute difference between horizontally and vertically adjacent pixels
-    // of the grey picture, over the rectangle given.
+    // Mean squared difference between horizontally and vertically adjacent pixels
+    // of the grey picture, over the rectangle given. Stretching a picture spreads
+    // each step over more pixels, which keeps the plain sum of the differences but
+    // lowers this measure.
     double EdgeEnergy(int x, int y, int w, int h) const;
     // Fraction of pixels that differ by more than `tolerance` in some channel.
     double DifferenceTo(const Image& other, int tolerance) const;

@@ -14,6 +14,10 @@ constexpr Point kCometrowMove{544, 348};
 // The last-ten column: from 20 units into the score panel, below the middle.
 constexpr int kColumnX = 515, kColumnY = 255;
 constexpr Rgb kLastTint{200, 255, 100};
+constexpr int kReelsX = 40, kReelsY = 40, kReelsW = 380, kReelsH = 280;
+constexpr int kStillShots = 8;
+constexpr int kTapAttempts = 3;
+constexpr double kTapSeconds = 5;
 
 }  // namespace
 
@@ -39,9 +43,35 @@ Image StillMenu(Session& s) {
     return shot;
 }
 
+// A tap that a starved program never saw leaves the menu up; tapping again is then
+// what a player would do, and cannot start the machine twice.
 bool StartSelectedMachine(Session& s, int machine, Image* playing) {
-    s.Click(kSelectedIcon.x, kSelectedIcon.y);
-    return s.WaitForShot([machine](const Image& img) { return IsPlaying(img, machine); }, kScreenSeconds, playing);
+    Image shot;
+    bool left = false;
+    for (int attempt = 0; attempt < kTapAttempts && !left; ++attempt) {
+        s.Click(kSelectedIcon.x, kSelectedIcon.y);
+        left = s.WaitForShot([](const Image& img) { return !IsMenu(img); }, kTapSeconds, &shot);
+    }
+    return left &&
+           s.WaitForShot([machine](const Image& img) { return IsPlaying(img, machine); }, kScreenSeconds, playing);
+}
+
+double ReelChange(const Image& a, const Image& b) {
+    return a.Crop(kReelsX, kReelsY, kReelsW, kReelsH).DifferenceTo(b.Crop(kReelsX, kReelsY, kReelsW, kReelsH), 8);
+}
+
+Image StillReels(Session& s, int machine) {
+    Image previous, shot;
+    int unchanged = 0;
+    s.WaitForShot(
+        [&](const Image& img) {
+            bool same = IsPlaying(img, machine) && !previous.empty() && ReelChange(previous, img) < 0.001;
+            unchanged = same ? unchanged + 1 : 0;
+            previous = img;
+            return unchanged >= kStillShots;
+        },
+        kScreenSeconds, &shot);
+    return shot;
 }
 
 std::vector<Point> ControlsOf(int machine) {

@@ -27,6 +27,11 @@ Image StillMenu(Session& s);
 // Taps the selected icon and waits until the machine's reel frame shows.
 bool StartSelectedMachine(Session& s, int machine, Image* playing);
 
+// The Dice reels above their HOLD buttons (which pulse between the two spins).
+double ReelChange(const Image& a, const Image& b);
+// Waits until the reels have been at rest for several shots in a row.
+Image StillReels(Session& s, int machine);
+
 // The controls a player clicks to lose a machine's lives fastest.
 std::vector<Point> ControlsOf(int machine);
 

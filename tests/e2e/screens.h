@@ -30,8 +30,9 @@ constexpr Point kPauseButton{16, 16};
 // machine.
 constexpr Point kFramePixel{10, 400};
 
-// The pause panel's centre stops at 248 after sliding in and is put at 240 (half
-// the height) when the game comes back from being iconified. Its buttons sit 64
+// The pause panel's centre is put at 240 (half the height) when the game comes
+// back from being iconified; sliding in from its parking place at -64 it stops at
+// 248. Its buttons sit 64
 // above the centre, 140 either side, the resume button on the centre itself.
 constexpr int kPanelOpenedY = 248;
 constexpr int kPanelRestoredY = 240;

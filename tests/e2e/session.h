@@ -48,6 +48,7 @@ public:
     bool Launch();
     bool running();
     unsigned long window() const { return window_; }
+    pid_t pid() const { return child_.pid; }
     hosttest::WindowInfo Geometry();
 
     // Standard output so far (drained without blocking).
