@@ -246,10 +246,6 @@ void Session::Click(int x, int y) {
             " mousedown 1 sleep " + kHold + " mouseup 1");
 }
 
-void Session::MoveMouse(int x, int y) {
-    Xdotool("mousemove --window " + std::to_string(window_) + " " + std::to_string(x) + " " + std::to_string(y));
-}
-
 void Session::Resize(int width, int height) {
     Xdotool("windowsize " + std::to_string(window_) + " " + std::to_string(width) + " " + std::to_string(height));
 }

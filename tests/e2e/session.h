@@ -48,7 +48,6 @@ public:
     bool Launch();
     bool running();
     unsigned long window() const { return window_; }
-    pid_t pid() const { return child_.pid; }
     hosttest::WindowInfo Geometry();
 
     // Standard output so far (drained without blocking).
@@ -67,7 +66,6 @@ public:
     // held for a few update ticks, since the game reads held states once per tick.
     void Key(const std::string& keyName);
     void Click(int x, int y);
-    void MoveMouse(int x, int y);
     void Resize(int width, int height);
     void Iconify();
     void Restore();
