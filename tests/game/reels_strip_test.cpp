@@ -91,6 +91,11 @@ TEST_F(ReelStrips, CountsBeyondAStripStayInsideIt) {
 }
 
 TEST_F(ReelStrips, LoadingReelsNamesTheSheetAndReloadsOnlyForAnotherSoundBank) {
+    if (!gametest::HaveRealData()) {  // the generated fixtures have no machine sheets
+        const std::string suffix = game->tier == 2 ? "-hd" : game->tier == 4 ? "-hd2" : "";
+        gametest::WritePng("Reel_Dice" + suffix + ".png", 8 * 32 * game->tier, 4 * 32 * game->tier);
+        gametest::WritePng("Reel_Cubewick" + suffix + ".png", 8 * 32 * game->tier, 4 * 32 * game->tier);
+    }
     game->m_LoadReels(String("Reel_Dice"), game->soundSet);
     EXPECT_TRUE(game->reelSheet == String("Reel_Dice"));
     EXPECT_NE(game->images[1], nullptr);
