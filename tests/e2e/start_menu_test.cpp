@@ -12,6 +12,7 @@
 namespace e2e {
 namespace {
 
+constexpr double kPlacementSeconds = 5;
 // The selection band and the list around it.
 constexpr int kListX = 180, kListY = 150, kListW = 160, kListH = 330;
 
@@ -24,7 +25,15 @@ TEST(Start, OpensTheCentredWindowShowsLoadingThenTheMenuAndClosesWithZero) {
     ASSERT_TRUE(s.ready()) << "display or window manager did not start";
     ASSERT_TRUE(s.Launch()) << "no window titled Tumbleroo";
 
-    hosttest::WindowInfo g = s.Geometry();
+    // The window is opened, then moved to the centre; the window manager may show
+    // it for a moment before the move has been carried out.
+    hosttest::WindowInfo g;
+    WaitUntil(
+        [&] {
+            g = s.Geometry();
+            return g.x == (kDesktopWidth - kWindowWidth) / 2 && g.y == (kDesktopHeight - kWindowHeight) / 2;
+        },
+        kPlacementSeconds);
     EXPECT_EQ(g.width, kWindowWidth);
     EXPECT_EQ(g.height, kWindowHeight);
     EXPECT_EQ(g.x, (kDesktopWidth - kWindowWidth) / 2) << "centred horizontally";
