@@ -302,6 +302,17 @@ gxtkAudio::gxtkAudio() {
     if (HasContext()) alDistanceModel(AL_NONE);
 }
 
+gxtkAudio::~gxtkAudio() {
+    if (!HasContext()) return;
+    for (gxtkChannel& ch : channels) {
+        if (ch.source == 0) continue;
+        alSourceStop(ch.source);
+        alSourcei(ch.source, AL_BUFFER, 0);
+        alDeleteSources(1, &ch.source);
+        ch.source = 0;
+    }
+}
+
 namespace {
 
 // The channel to act on: null for numbers outside 0..32, and when there is no

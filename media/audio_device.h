@@ -37,7 +37,7 @@ struct gxtkSample : gxtkObject {
 };
 
 struct gxtkChannel {
-    ALuint source = 0;            // created on first use, never deleted
+    ALuint source = 0;            // created on first use, deleted with the device
     gxtkSample* sample = nullptr; // the sample last started here
     int flags = 0;                // non-zero: looping
     int state = kChannelStopped;
@@ -49,6 +49,9 @@ struct gxtkAudio : gxtkObject {
     gxtkChannel channels[kAudioChannels];
 
     gxtkAudio();
+    // Gives the channels' OpenAL sources back: a later device (a new game object in
+    // the same process) would otherwise run out of them.
+    ~gxtkAudio() override;
     void mark() override;
 
     virtual gxtkSample* LoadSample__UNSAFE__(gxtkSample* sample, const String& path);

@@ -387,3 +387,24 @@ TEST_F(AudioDeviceTest, PendingErrorDoesNotKeepADeletableBuffer) {
 }
 
 }  // namespace
+
+namespace {
+
+// A game object made anew (as every game test does) brings a new device; the old
+// one must hand its sources back, or OpenAL's limited supply runs dry.
+TEST_F(AudioCollectTest, CollectedDevicesGiveTheirSourcesBack) {
+    gxtkSample* s = Square("a.wav", kShort);
+    Root(s);
+    ALCint limit = 0;
+    alcGetIntegerv(alcGetContextsDevice(alcGetCurrentContext()), ALC_MONO_SOURCES, 1, &limit);
+    const int rounds = limit / kAudioChannels + 2;  // enough devices to exhaust the supply
+    for (int round = 0; round < rounds; ++round) {
+        gxtkAudio* old = new gxtkAudio();
+        for (int c = 0; c < kAudioChannels; ++c) old->PlaySample(s, c, 0);
+        ASSERT_NE(old->channels[kAudioChannels - 1].source, 0u) << "round " << round << " found no free source";
+        EXPECT_EQ(old->ChannelState(0), kChannelPlaying);
+        FullCollection();
+    }
+}
+
+}  // namespace
