@@ -20,6 +20,9 @@ enum CometPhase {
 };
 
 constexpr int kCometReels = 8;
+constexpr int kCometStartLives = 3;
+constexpr int kSlotReelSheet = 1;      // the ship is a frame of the reel sheet
+constexpr int kStandardSoundSet = 1;
 constexpr int kCometStripCells = 100;
 constexpr int kCometReelInts = 500;
 constexpr int kCometCellInts = 5;
@@ -60,9 +63,9 @@ int kx_Tumbleroo_MyApp::m_LoadGame_Cometrow() {
     reelBackB = 0;
     reelGap = 0;
     reelCount = kCometReels;
-    m_LoadReels(String("Reel_UFO"), 1);
+    m_LoadReels(String("Reel_UFO"), kStandardSoundSet);
     m_PutReels(76, 6, 6, 6, 6, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);
-    lives = 3;
+    lives = kCometStartLives;
     phase = kCometReady;
     shipPos = kShipStart;
     shipStep = 0;
@@ -93,7 +96,7 @@ int kx_Tumbleroo_MyApp::m_CometShip() {
     m_SetCol(255, 255, 255, kAbsent);
     const float half = static_cast<float>((reelPitch + reelGap) / 2);
     const float lanes = static_cast<float>(reelCount) - 2 * (shipPos + 1 + shipStep) + kShipLean;
-    m_DrawImg(1, reelCentreX - half * reelScale * lanes - kShipMargin, reelCentreY, kShipFrame);
+    m_DrawImg(kSlotReelSheet, reelCentreX - half * reelScale * lanes - kShipMargin, reelCentreY, kShipFrame);
     return 0;
 }
 

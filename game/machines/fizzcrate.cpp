@@ -15,6 +15,9 @@ namespace {
 enum FizzPhase { kFizzReady = 0, kFizzSpun = 1, kFizzNudging = 2, kFizzFading = 3 };
 
 constexpr int kFizzReels = 6;
+constexpr int kFizzStartLives = 3;
+constexpr int kSlotReelSheet = 1;      // the arrows are frames of the reel sheet
+constexpr int kStandardSoundSet = 1;
 constexpr int kFizzStripCells = 100;
 constexpr int kFizzReelInts = 500;
 constexpr int kFizzCellInts = 5;
@@ -74,9 +77,9 @@ int kx_Tumbleroo_MyApp::m_LoadGame_Fizzcrate() {
     reelBackB = 0;
     reelGap = 0;
     reelCount = kFizzReels;
-    m_LoadReels(String("Reel_Fizzcrate"), 1);
+    m_LoadReels(String("Reel_Fizzcrate"), kStandardSoundSet);
     m_PutReels(13, 12, 13, 12, 13, 12, 13, 12, 0, 0, 0, 0, 0, 0, 0, 0);
-    lives = 3;
+    lives = kFizzStartLives;
     nudges = 0;
     phase = kFizzReady;
     return 0;
@@ -119,7 +122,7 @@ int kx_Tumbleroo_MyApp::m_FizzArrows() {
             } else {
                 m_Alpha(kArrowDimAlpha);
             }
-            const int pressed = m_Button(1, x, y, kArrowFrameUp + kArrowFrameRow * k + anim);
+            const int pressed = m_Button(kSlotReelSheet, x, y, kArrowFrameUp + kArrowFrameRow * k + anim);
             const bool open = phase == kFizzSpun || phase == kFizzNudging;
             if (pressed != 0 && pointerUsed == 0 && nudges >= 1 && reelsMoving == 0 && open) {
                 const float speed = kNudgeFrictions * kx_Tumbleroo_Friction;

@@ -485,3 +485,35 @@ TEST_F(Cometrow, AWholeGamePlaysToGameOverAndReturnsToTheMenu) {
 }
 
 }  // namespace
+
+namespace {
+
+// ---------------------------------------------------------------------------
+// The screen
+// ---------------------------------------------------------------------------
+
+TEST_F(Cometrow, TheShipIsDrawnAtItsLaneOverTheBlackLanes) {
+    if (!gametest::HaveRealData()) GTEST_SKIP() << "the reel sheets come with the generated art";
+    SpinToCrossing();
+    ClearLanes();
+    Move();
+    Move();
+    ASSERT_EQ(game->shipPos, 1);
+    std::vector<unsigned> withShip = RenderAndRead();
+    ASSERT_FALSE(withShip.empty());
+    game->shipPos = 20;  // far off to the right for the comparison frame
+    Tick();
+    std::vector<unsigned> without = RenderAndRead();
+    const int x = static_cast<int>(game->m_ReelColumnX(1));
+    const int y = static_cast<int>(game->reelCentreY);
+    int changed = 0;
+    for (int dx = -12; dx <= 12; ++dx) {
+        for (int dy = -12; dy <= 12; ++dy) changed += PixelAt(withShip, x + dx, y + dy) != PixelAt(without, x + dx, y + dy);
+    }
+    EXPECT_GT(changed, 50);
+    // Away from the pay line's band the empty lanes show the black behind the reels.
+    const int gapY = game->reelTop + 2;
+    EXPECT_LT(Red(PixelAt(without, x, gapY)) + Green(PixelAt(without, x, gapY)), 60);
+}
+
+}  // namespace

@@ -647,3 +647,35 @@ TEST_F(Fizzcrate, AWholeGameEndsWhenTheLastLifeIsGoneAndReturnsToTheMenu) {
 }
 
 }  // namespace
+
+namespace {
+
+// ---------------------------------------------------------------------------
+// The screen
+// ---------------------------------------------------------------------------
+
+TEST_F(Fizzcrate, TheFrameAndTheArrowsReachThePixels) {
+    if (!gametest::HaveRealData()) GTEST_SKIP() << "the reel sheets come with the generated art";
+    Spin();
+    Tick();
+    std::vector<unsigned> px = RenderAndRead();
+    ASSERT_FALSE(px.empty());
+    // Left of the reels and above the window: the frame's green.
+    const int frameX = static_cast<int>(game->m_ReelColumnX(0) - game->reelScale * 32) - 10;
+    const int frameY = game->reelTop - 5;
+    EXPECT_EQ(Red(PixelAt(px, frameX, frameY)), 0);
+    EXPECT_EQ(Green(PixelAt(px, frameX, frameY)), 80);
+    EXPECT_EQ(Blue(PixelAt(px, frameX, frameY)), 0);
+    // A lit arrow changes its pixels against the dim one of a later phase.
+    const int ax = static_cast<int>(game->m_ReelColumnX(2));
+    const int ay = static_cast<int>(ArrowY(true));
+    int lit = 0;
+    for (int dy = -8; dy <= 8; ++dy) lit += Green(PixelAt(px, ax, ay + dy));
+    Nudge(0, true);
+    px = RenderAndRead();
+    int dim = 0;
+    for (int dy = -8; dy <= 8; ++dy) dim += Green(PixelAt(px, ax, ay + dy));
+    EXPECT_NE(lit, dim);
+}
+
+}  // namespace
