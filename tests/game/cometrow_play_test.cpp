@@ -29,10 +29,10 @@ constexpr int kShipFrame = 16;
 
 enum { kReady = 0, kSpinning = 1, kCrossing = 2, kOver = 5 };
 
-// Each game object brings a new audio device whose channel sources are never
-// deleted, and OpenAL hands out a limited number per context: a fixture gives its
-// device's sources back before the object is dropped, so the sound checks of a
-// long single-process run still find sources to play on.
+// Each game object brings a new audio device, whose sources go back to OpenAL
+// only when the collector gets round to the dropped device, and a context hands
+// out a limited number: a fixture gives its device's sources back at once, so the
+// sound checks of a long single-process run always find sources to play on.
 void ReleaseChannelSources() {
     if (!kx_audio_device) return;
     for (gxtkChannel& ch : kx_audio_device->channels) {
