@@ -3,6 +3,7 @@
 // installed a backend of its own; the host's start-up and loop, the graphics device
 // (size, buffer swap) and the input device (pointer, joystick) drive it.
 #include <GLFW/glfw3.h>
+#include <stb/stb_image.h>
 
 #include <cerrno>
 #include <ctime>
@@ -22,6 +23,21 @@ void MouseButtonCallback(GLFWwindow*, int button, int action, int) {
 }
 void FramebufferSizeCallback(GLFWwindow*, int width, int height) { DeliverWindowSize(width, height); }
 void RefreshCallback(GLFWwindow*) { DeliverWindowRefresh(); }
+
+// Written by the art tool beside the sheets; the desktop's icon is the same picture.
+constexpr const char* kWindowIconFile = "./data/icon.png";
+constexpr int kRgbaChannels = 4;
+
+// Without the file (or where the platform has no window icons) the window keeps
+// the desktop's default icon; nothing else depends on it.
+void SetWindowIconFromData(GLFWwindow* window) {
+    int width = 0, height = 0, channels = 0;
+    unsigned char* pixels = stbi_load(kWindowIconFile, &width, &height, &channels, kRgbaChannels);
+    if (!pixels) return;
+    GLFWimage icon{width, height, pixels};
+    glfwSetWindowIcon(window, 1, &icon);
+    stbi_image_free(pixels);
+}
 
 class Glfw3 : public Backend {
 public:
@@ -59,6 +75,7 @@ public:
         window_ = glfwCreateWindow(width, height, "", nullptr, nullptr);
         if (!window_) return false;
         glfwMakeContextCurrent(window_);
+        SetWindowIconFromData(window_);
         glfwSetKeyCallback(window_, KeyCallback);
         glfwSetCharCallback(window_, CharCallback);
         glfwSetMouseButtonCallback(window_, MouseButtonCallback);

@@ -1,10 +1,12 @@
 // main.cpp - the artgen command: writes the game's data/ folder and the review
-// contact sheets. The build runs it whenever the tool itself changes.
+// contact sheets, and the game's icon. The build runs it whenever the tool itself
+// changes.
 //
 //   artgen <data folder> [<review folder>]
 #include <cstdio>
 
 #include "generate.h"
+#include "icon.h"
 
 int main(int argc, char** argv) {
     if (argc < 2 || argc > 3) {
@@ -17,6 +19,11 @@ int main(int argc, char** argv) {
     art::GenerateResult r = art::generate(options);
     if (!r.ok) {
         std::fprintf(stderr, "artgen: %s\n", r.error.c_str());
+        return 1;
+    }
+    // The icon is not one of the loader's files: it is written after them.
+    if (!art::writeIcon(options.dataDir)) {
+        std::fprintf(stderr, "artgen: cannot write %s in %s\n", art::kIconFile, options.dataDir.c_str());
         return 1;
     }
     std::printf("artgen: wrote %zu files to %s\n", r.written.size(), options.dataDir.c_str());
