@@ -14,6 +14,8 @@ PACKAGES=(
   # tests: GoogleTest, a virtual X display with a window manager, real X input,
   # screenshots and sound measurements
   libgtest-dev googletest xvfb xauth openbox xdotool x11-utils imagemagick sox
+  # install tests: the desktop entry checker
+  desktop-file-utils
 )
 
 missing=()
