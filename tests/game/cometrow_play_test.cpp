@@ -29,21 +29,6 @@ constexpr int kShipFrame = 16;
 
 enum { kReady = 0, kSpinning = 1, kCrossing = 2, kOver = 5 };
 
-// Each game object brings a new audio device, whose sources go back to OpenAL
-// only when the collector gets round to the dropped device, and a context hands
-// out a limited number: a fixture gives its device's sources back at once, so the
-// sound checks of a long single-process run always find sources to play on.
-void ReleaseChannelSources() {
-    if (!kx_audio_device) return;
-    for (gxtkChannel& ch : kx_audio_device->channels) {
-        if (ch.source == 0) continue;
-        alSourceStop(ch.source);
-        alSourcei(ch.source, AL_BUFFER, 0);
-        alDeleteSources(1, &ch.source);
-        ch.source = 0;
-    }
-}
-
 class Cometrow : public GameTest {
 protected:
     int soundMark = 0;
@@ -51,10 +36,6 @@ protected:
     void SetUp() override {
         GameTest::SetUp();
         StartMachine();
-    }
-    void TearDown() override {
-        ReleaseChannelSources();
-        GameTest::TearDown();
     }
 
     void StartMachine() {
@@ -438,7 +419,6 @@ TEST_F(Cometrow, TheShipStandsJustRightOfItsLanesCentreAndSlidesDuringAMove) {
 }
 
 TEST_F(Cometrow, ThePortraitLayoutPutsTheButtonsSideBySide) {
-    ReleaseChannelSources();
     Recreate(480, 640);
     StartMachine();
     ASSERT_EQ(game->landscape, 0);

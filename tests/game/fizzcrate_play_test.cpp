@@ -40,21 +40,6 @@ struct Sound {
     float rate;
 };
 
-// Each game object brings a new audio device, whose sources go back to OpenAL
-// only when the collector gets round to the dropped device, and a context hands
-// out a limited number: a fixture gives its device's sources back at once, so the
-// sound checks of a long single-process run always find sources to play on.
-void ReleaseChannelSources() {
-    if (!kx_audio_device) return;
-    for (gxtkChannel& ch : kx_audio_device->channels) {
-        if (ch.source == 0) continue;
-        alSourceStop(ch.source);
-        alSourcei(ch.source, AL_BUFFER, 0);
-        alDeleteSources(1, &ch.source);
-        ch.source = 0;
-    }
-}
-
 class Fizzcrate : public GameTest {
 protected:
     int soundMark = 0;
@@ -62,10 +47,6 @@ protected:
     void SetUp() override {
         GameTest::SetUp();
         StartMachine();
-    }
-    void TearDown() override {
-        ReleaseChannelSources();
-        GameTest::TearDown();
     }
 
     // The play flow's entry (state 11) on a freshly loaded game, as the menu
@@ -84,7 +65,6 @@ protected:
     }
 
     void UsePortrait() {
-        ReleaseChannelSources();
         Recreate(480, 640);
         StartMachine();
         ASSERT_EQ(game->landscape, 0);

@@ -271,7 +271,19 @@ void GameTest::SetUp() {
     Recreate();
 }
 
+void ReleaseAudioSources() {
+    if (!kx_audio_device) return;
+    for (gxtkChannel& ch : kx_audio_device->channels) {
+        if (ch.source == 0) continue;
+        alSourceStop(ch.source);
+        alSourcei(ch.source, AL_BUFFER, 0);
+        alDeleteSources(1, &ch.source);
+        ch.source = 0;
+    }
+}
+
 void GameTest::TearDown() {
+    ReleaseAudioSources();
     GameBackend& b = Backend();
     b.joystick = glfw2::JoystickState();
     b.mouseX = b.mouseY = 0;
@@ -279,6 +291,7 @@ void GameTest::TearDown() {
 }
 
 void GameTest::Recreate(int w, int h) {
+    ReleaseAudioSources();
     GameBackend& b = Backend();
     b.width = w;
     b.height = h;

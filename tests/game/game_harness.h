@@ -86,6 +86,12 @@ struct Record {
     float kind, x, y, rot, w, h, frame, alpha, r, g, b;
 };
 
+// Hands the current audio device's OpenAL sources back at once. A dropped device
+// returns them only when the collector destroys it, and a context has few to give:
+// a long single-process run of tests, each with a new game object, would otherwise
+// find none to play its sounds on.
+void ReleaseAudioSources();
+
 class GameTest : public ::testing::Test {
 protected:
     kx_Tumbleroo_MyApp* game = nullptr;

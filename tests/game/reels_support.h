@@ -72,16 +72,6 @@ protected:
         RunLoader();
     }
 
-    // The channels' OpenAL sources are never deleted by the device, and every test
-    // makes a new device: hand them back so a long run does not run out of sources.
-    void TearDown() override {
-        for (gxtkChannel& ch : app->audio->channels) {
-            if (ch.source != 0) alDeleteSources(1, &ch.source);
-            ch.source = 0;
-        }
-        gametest::GameTest::TearDown();
-    }
-
     // What the menu does to start a machine, then the reload its sound bank asks for
     // and one tick of play, which lays the reels and the panel out.
     void StartMachine(int m) {
