@@ -49,31 +49,6 @@ protected:
         ASSERT_EQ(game->state, kStatePlay);
     }
 
-    void PressSpin() {
-        MoveMouse(game->spinX * game->scaleX, game->spinY * game->scaleY);
-        PressMouse();
-        Tick();
-        ReleaseMouse();
-        Tick();
-    }
-
-    // Ticks until every reel is at rest. The tick in which the last reel snaps
-    // still counts as moving, so the machine has not acted on the new row yet.
-    void SettleReels() {
-        for (int t = 0; t < kSettleLimit; ++t) {
-            Tick();
-            bool rest = true;
-            for (int r = 0; r < game->reelCount; ++r) {
-                rest = rest && game->reelSpeed[r] == 0 && game->reelOffset[r] == 0;
-            }
-            if (rest) {
-                ASSERT_EQ(game->reelsMoving, 1);
-                return;
-            }
-        }
-        FAIL() << "the reels never stopped";
-    }
-
     int Cell(int reel) const { return reel * 500 + game->reelPos[reel] * 5; }
 
     void LayRow(const std::vector<int>& symbols) {

@@ -271,6 +271,29 @@ void GameTest::SetUp() {
     Recreate();
 }
 
+void GameTest::PressSpin() {
+    MoveMouse(game->spinX * game->scaleX, game->spinY * game->scaleY);
+    PressMouse();
+    Tick();
+    ReleaseMouse();
+    Tick();
+}
+
+void GameTest::SettleReels(int tickLimit) {
+    for (int t = 0; t < tickLimit; ++t) {
+        Tick();
+        bool rest = true;
+        for (int r = 0; r < game->reelCount; ++r) {
+            rest = rest && game->reelSpeed[r] == 0 && game->reelOffset[r] == 0;
+        }
+        if (rest) {
+            ASSERT_EQ(game->reelsMoving, 1);
+            return;
+        }
+    }
+    FAIL() << "the reels never stopped";
+}
+
 void ReleaseAudioSources() {
     if (!kx_audio_device) return;
     for (gxtkChannel& ch : kx_audio_device->channels) {

@@ -125,6 +125,11 @@ protected:
     void ReleaseTouch(int i);
     void SetStick(float x, float y);
     void SetJoyButton(int button, bool down);
+    // A click on the SPIN control where the reels' layout put it, pressed for a tick.
+    void PressSpin();
+    // Ticks until every reel is at rest. The tick in which the last reel snaps still
+    // counts as moving, so the machine has not acted on the new row yet.
+    void SettleReels(int tickLimit = 1500);
 
     int RecordCount() const;
     Record Rec(int index) const;

@@ -21,7 +21,6 @@ constexpr int kStateStart = 11;
 constexpr int kReels = 8;
 constexpr int kCellTicks = 16;
 constexpr int kRunTicks = 600;
-constexpr int kSettleLimit = 1500;
 
 enum { FLOOR = 1, WALL = 2, CLIMB = 3, COIN = 4, HAZARD = 5, DROP = 6 };
 enum { DECIDE = 0, WALK = 1, TURN = 2, RIDE = 3 };
@@ -43,31 +42,6 @@ protected:
         RunLoader();
         Tick();  // the first play tick lays out the SPIN control
         ASSERT_EQ(game->state, kStatePlay);
-    }
-
-    void PressSpin() {
-        MoveMouse(game->spinX * game->scaleX, game->spinY * game->scaleY);
-        PressMouse();
-        Tick();
-        ReleaseMouse();
-        Tick();
-    }
-
-    // Ticks until every reel is at rest; the tick in which the last reel snaps still
-    // counts as moving, so the runner has not decided anything yet.
-    void SettleReels() {
-        for (int t = 0; t < kSettleLimit; ++t) {
-            Tick();
-            bool rest = true;
-            for (int r = 0; r < game->reelCount; ++r) {
-                rest = rest && game->reelSpeed[r] == 0 && game->reelOffset[r] == 0;
-            }
-            if (rest) {
-                ASSERT_EQ(game->reelsMoving, 1);
-                return;
-            }
-        }
-        FAIL() << "the reels never stopped";
     }
 
     int Cell(int reel, int row) const { return reel * 500 + ((game->reelPos[reel] + row + 100) % 100) * 5; }
