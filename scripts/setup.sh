@@ -16,6 +16,12 @@ PACKAGES=(
   libgtest-dev googletest xvfb xauth openbox xdotool x11-utils imagemagick sox
   # install tests: the desktop entry checker
   desktop-file-utils
+  # fuzzing: clang with libFuzzer and its sanitizer runtimes
+  clang libclang-rt-14-dev
+  # benchmarks: instruction counts, whole-command timing, and the peers they are
+  # measured beside (another 2D renderer and engine, another language's collector,
+  # a conservative collector)
+  valgrind hyperfine libsdl2-dev love liblua5.4-dev libgc-dev
 )
 
 missing=()
