@@ -102,6 +102,7 @@ int gxtkGraphics::BeginRender() {
     glEnable(GL_BLEND);
     glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
     glDisable(GL_TEXTURE_2D);
+    texturing = false;
     batchCount = 0;
     frameDrawCalls = 0;
     return 0;
@@ -109,6 +110,8 @@ int gxtkGraphics::BeginRender() {
 
 int gxtkGraphics::EndRender() {
     if (mode != 0 && batchCount != 0) Flush();
+    // Between frames texturing is off, as if every draw call had switched it off.
+    if (mode != 0) UseTexture(nullptr);
     glfw2::SwapBuffers();
     return 0;
 }
@@ -127,10 +130,7 @@ void gxtkGraphics::IssueDraw(int glMode, int count) {
 
 int gxtkGraphics::Flush() {
     if (batchCount == 0) return 0;
-    if (batchSurface) {
-        glEnable(GL_TEXTURE_2D);
-        glBindTexture(GL_TEXTURE_2D, batchSurface->texture);
-    }
+    UseTexture(batchSurface);
     switch (batchKind) {
         case kPoints: IssueDraw(GL_POINTS, batchCount); break;
         case kLines: IssueDraw(GL_LINES, batchCount * 2); break;
@@ -138,9 +138,25 @@ int gxtkGraphics::Flush() {
         case kFan: IssueDraw(GL_TRIANGLE_FAN, batchCount); break;
         default: break;
     }
-    if (batchSurface) glDisable(GL_TEXTURE_2D);
     batchCount = 0;
     return 0;
+}
+
+// Texturing stays switched on from one textured draw call to the next: toggling
+// GL_TEXTURE_2D around every call makes the driver revalidate its fixed-function
+// pipeline twice per call, which on a software rasteriser cost a quarter of a
+// frame of small sprites. The texture is bound at every call, since uploads and
+// deletions elsewhere change the binding; an untextured call switches texturing
+// off first.
+void gxtkGraphics::UseTexture(gxtkSurface* surface) {
+    if (surface) {
+        if (!texturing) glEnable(GL_TEXTURE_2D);
+        texturing = true;
+        glBindTexture(GL_TEXTURE_2D, surface->texture);
+    } else if (texturing) {
+        glDisable(GL_TEXTURE_2D);
+        texturing = false;
+    }
 }
 
 // ---------------------------------------------------------------------------

@@ -63,6 +63,7 @@ struct gxtkGraphics : gxtkObject {
     int batchKind = 0;
     int batchCount = 0;
     gxtkSurface* batchSurface = nullptr;
+    bool texturing = false;  // GL_TEXTURE_2D as this device last left it
 
     // Every OpenGL draw call goes through IssueDraw, which counts it here (tests
     // and benchmarks check the batching with these) and records the last one.
@@ -110,6 +111,7 @@ private:
     void PutVertex(gxtkVertex& v, float x, float y);
     void PutQuad(gxtkSurface* s, const float corners[4][4]);
     void IssueDraw(int glMode, int count);
+    void UseTexture(gxtkSurface* surface);  // null: untextured
 };
 
 extern gxtkGraphics* kx_graphics_device;
