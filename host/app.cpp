@@ -27,6 +27,16 @@ constexpr int kMaxUpdatesPerPass = 7;
 // Mouse buttons 0, 1, 2 (left, right, middle) become these key codes.
 constexpr int kMouseButtonCodes[] = {1, 2, 3};
 
+// Set to "1", the loop ends right after the first frame has been swapped, so that
+// the start-up benchmark can time the program from exec to its first picture.
+// Unset (as players run it) it changes nothing.
+constexpr const char* kExitAfterFirstFrameVariable = "TUMBLEROO_EXIT_AFTER_FIRST_FRAME";
+
+bool ExitAfterFirstFrameRequested() {
+    const char* value = std::getenv(kExitAfterFirstFrameVariable);
+    return value && value[0] == '1' && value[1] == '\0';
+}
+
 }  // namespace
 
 void RunApp() { app->Run(); }
@@ -93,6 +103,7 @@ int gxtkApp::Run() {
 
     InvokeOnCreate();
     if (!suspended) InvokeOnRender();
+    if (!suspended && ExitAfterFirstFrameRequested()) return 0;
 
     while (glfw2::GetWindowParam(glfw2::OPENED)) {
         if (glfw2::GetWindowParam(glfw2::ICONIFIED)) {
