@@ -92,11 +92,15 @@ String kx_data_FixDataPath(const String& path) {
     return String(kDataScheme) + path;
 }
 
+bool mapDataPath(const String& path, std::string* out) {
+    if (!MapPath(path, out)) return false;
+    // A NUL inside the text would silently cut the name short and open another file.
+    return out->find('\0') == std::string::npos;
+}
+
 FILE* fopenFile(const String& path, const char* mode) {
     std::string mapped;
-    if (!MapPath(path, &mapped)) return nullptr;
-    // A NUL inside the text would silently cut the name short and open another file.
-    if (mapped.find('\0') != std::string::npos) return nullptr;
+    if (!mapDataPath(path, &mapped)) return nullptr;
     return std::fopen(mapped.c_str(), mode);
 }
 

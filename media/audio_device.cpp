@@ -15,6 +15,7 @@
 #include <stb/stb_vorbis.h>
 
 #include "host/paths.h"
+#include "media/ogg_headers.h"
 
 gxtkAudio* kx_audio_device = nullptr;
 std::vector<ALuint> discarded;
@@ -26,6 +27,9 @@ constexpr int kWavFmtBaseSize = 16;     // the fields every format chunk has
 constexpr int kOggFrameRoom = 4096;     // sample frames of room kept free per decoded frame
 constexpr int kOggMaxSeconds = 10 * 60; // longer streams are cut here
 constexpr unsigned kMaxHertz = 192000;  // above any real Vorbis rate; bounds the cut's size
+// The Vorbis decoder's working memory: a stereo stream with the largest blocks and
+// many codebooks needs well under half of it.
+constexpr int kOggArenaBytes = 4 * 1024 * 1024;
 
 bool HasContext() { return alcGetCurrentContext() != nullptr; }
 
@@ -131,15 +135,14 @@ unsigned char* ReadWavData(FILE* f, long fileSize, int* dataSize) {
     }
 }
 
-unsigned char* LoadWav(const String& path, int* length, int* channels, int* bytesPerSample,
-                       int* hertz) {
-    FilePtr f(fopenFile(path, "rb"));
-    if (!f) return nullptr;
-    long fileSize = FileSize(f.get());
+}  // namespace
+
+unsigned char* decodeWav(FILE* f, int* length, int* channels, int* bytesPerSample, int* hertz) {
+    long fileSize = FileSize(f);
     WavFormat fmt;
-    if (fileSize < 0 || !ReadWavHeader(f.get(), fileSize, &fmt)) return nullptr;
+    if (fileSize < 0 || !ReadWavHeader(f, fileSize, &fmt)) return nullptr;
     int dataSize = 0;
-    unsigned char* block = ReadWavData(f.get(), fileSize, &dataSize);
+    unsigned char* block = ReadWavData(f, fileSize, &dataSize);
     if (!block) return nullptr;
     *bytesPerSample = fmt.bits / 8;
     *channels = fmt.channels;
@@ -147,6 +150,8 @@ unsigned char* LoadWav(const String& path, int* length, int* channels, int* byte
     *length = dataSize / (fmt.channels * *bytesPerSample);
     return block;
 }
+
+namespace {
 
 struct VorbisCloser {
     void operator()(stb_vorbis* v) const { stb_vorbis_close(v); }
@@ -183,14 +188,26 @@ short* DecodeVorbis(stb_vorbis* v, int channels, int maxFrames, int* frames) {
     return pcm.release();
 }
 
-unsigned char* LoadOgg(const String& path, int* length, int* channels, int* bytesPerSample,
-                       int* hertz) {
-    FilePtr f(fopenFile(path, "rb"));
-    if (!f) return nullptr;
-    int error = 0;
-    // The decoder must not close the file: FilePtr does, after the decoder is gone.
-    std::unique_ptr<stb_vorbis, VorbisCloser> v(stb_vorbis_open_file(f.get(), 0, &error, nullptr));
-    if (!v) return nullptr;
+}  // namespace
+
+// The decoder works inside an arena of fixed size: its own allocations are sized
+// from numbers in the stream (codebook entries, comment lengths), so a damaged
+// stream could otherwise ask for gigabytes. Out of arena room it fails cleanly,
+// provided no size it computes is negative or wraps around: the header check
+// rules those streams out first.
+unsigned char* decodeOgg(FILE* f, int* length, int* channels, int* bytesPerSample, int* hertz) {
+    // Declared first so that it outlives the decoder that lives in it.
+    std::unique_ptr<char, BlockFreer> arena(static_cast<char*>(std::malloc(kOggArenaBytes)));
+    if (!arena) return nullptr;
+    stb_vorbis_alloc alloc;
+    alloc.alloc_buffer = arena.get();
+    alloc.alloc_buffer_length_in_bytes = kOggArenaBytes;
+    // The decoder takes the headers' lengths and table sizes on trust.
+    if (!oggHeadersSound(f, kOggArenaBytes)) return nullptr;
+    int error = VORBIS__no_error;
+    // The decoder must not close the file: its owner does, after the decoder is gone.
+    std::unique_ptr<stb_vorbis, VorbisCloser> v(stb_vorbis_open_file(f, 0, &error, &alloc));
+    if (!v || error != VORBIS__no_error) return nullptr;
     stb_vorbis_info info = stb_vorbis_get_info(v.get());
     if (info.channels != 1 && info.channels != 2) return nullptr;
     if (info.sample_rate == 0 || info.sample_rate > kMaxHertz) return nullptr;
@@ -204,8 +221,6 @@ unsigned char* LoadOgg(const String& path, int* length, int* channels, int* byte
     *hertz = rate;
     return reinterpret_cast<unsigned char*>(pcm);
 }
-
-}  // namespace
 
 // ---------------------------------------------------------------------------
 // File readers and the decoder entry
@@ -234,9 +249,11 @@ int readInt(FILE* f) {
 unsigned char* loadSound(const String& path, int* length, int* channels, int* bytesPerSample,
                          int* hertz) {
     std::string ext = Extension(path);
-    if (ext == "wav") return LoadWav(path, length, channels, bytesPerSample, hertz);
-    if (ext == "ogg") return LoadOgg(path, length, channels, bytesPerSample, hertz);
-    return nullptr;
+    if (ext != "wav" && ext != "ogg") return nullptr;
+    FilePtr f(fopenFile(path, "rb"));
+    if (!f) return nullptr;
+    if (ext == "wav") return decodeWav(f.get(), length, channels, bytesPerSample, hertz);
+    return decodeOgg(f.get(), length, channels, bytesPerSample, hertz);
 }
 
 void unloadSound(unsigned char* block) { std::free(block); }

@@ -87,6 +87,10 @@ void FlushDiscarded(gxtkAudio* audio);
 unsigned char* loadSound(const String& path, int* length, int* channels, int* bytesPerSample,
                          int* hertz);
 void unloadSound(unsigned char* block);
+// The same from an open file of a known kind, read from its start (Ogg: from the
+// read position); the file stays open.
+unsigned char* decodeWav(FILE* file, int* length, int* channels, int* bytesPerSample, int* hertz);
+unsigned char* decodeOgg(FILE* file, int* length, int* channels, int* bytesPerSample, int* hertz);
 
 // Little-endian readers. readTag's text lives in a static buffer until the next call
 // and is empty after a short read; the others give -1 when the bytes are not there.

@@ -9,6 +9,7 @@
 
 #include "host/paths.h"
 #include "media/graphics_device.h"
+#include "media/image_decode.h"
 
 #ifndef GL_CLAMP_TO_EDGE
 #define GL_CLAMP_TO_EDGE 0x812F
@@ -81,17 +82,18 @@ bool ImageSizeAcceptable(int w, int h, int channels) {
 unsigned char* loadImage(const String& path, int* width, int* height, int* depth) {
     FILE* f = fopenFile(path, "rb");
     if (!f) return nullptr;
+    unsigned char* pixels = decodeImage(f, width, height, depth);
+    std::fclose(f);
+    return pixels;
+}
+
+unsigned char* decodeImage(FILE* f, int* width, int* height, int* depth) {
     // The header is checked before decoding: a crafted file can claim a size whose
     // decode would exhaust memory.
     int w = 0, h = 0, channels = 0;
-    if (!stbi_info_from_file(f, &w, &h, &channels) || !ImageSizeAcceptable(w, h, channels)) {
-        std::fclose(f);
-        return nullptr;
-    }
+    if (!stbi_info_from_file(f, &w, &h, &channels) || !ImageSizeAcceptable(w, h, channels)) return nullptr;
     std::rewind(f);
-    unsigned char* pixels = stbi_load_from_file(f, width, height, depth, 0);
-    std::fclose(f);
-    return pixels;
+    return stbi_load_from_file(f, width, height, depth, 0);
 }
 
 // ---------------------------------------------------------------------------
