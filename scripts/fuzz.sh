@@ -51,7 +51,7 @@ for target in "${TARGETS[@]}"; do
     status=0
     # New inputs go to the first folder only; seeds and regressions are just read.
     "$exe" -max_total_time="$SECONDS_PER_TARGET" -timeout=5 -rss_limit_mb=2048 \
-        -dict="$FUZZ_DIR/fuzz.dict" -print_final_stats=1 -jobs=1 \
+        -dict="$FUZZ_DIR/fuzz.dict" -print_final_stats=1 \
         -artifact_prefix="$artifacts/" \
         "$corpus" "$FUZZ_DIR/seeds/$target" "$FUZZ_DIR/regressions/$target" >"$log" 2>&1 || status=$?
     executed=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
