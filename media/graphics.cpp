@@ -347,9 +347,34 @@ int kx_graphics_DrawImage(kx_graphics_Image* image, float x, float y, int frame)
     return 0;
 }
 
+// The game's display-list replay draws every image this way with no matrix of its
+// own in force. Then translate, rotate, scale and the handle's offset fold into one
+// matrix, term for term as the general path below composes it, and the frame's
+// corners are placed with it as the device would place them (the same vertices for
+// any finite position and size), without handing the device a matrix per image or
+// touching the matrix stack.
 int kx_graphics_DrawImage2(kx_graphics_Image* image, float x, float y, float rotation, float scaleX, float scaleY,
                            int frame) {
     kx_graphics_Frame* cell = image->frames[frame];
+    if (!Ctx().transformed) {
+        float cs = 1, sn = 0;
+        if (rotation != 0) {
+            const float r = rotation * kDegToRad;
+            sn = static_cast<float>(std::sin(static_cast<double>(r)));
+            cs = static_cast<float>(std::cos(static_cast<double>(r)));
+        }
+        const float a = scaleX * cs, b = scaleX * -sn, c = scaleY * sn, d = scaleY * cs;
+        const float hx = -image->handleX, hy = -image->handleY;
+        const float tx = hx * a + hy * c + x, ty = hx * b + hy * d + y;
+        // The frame's rectangle runs from the origin to (w, h), as DrawFrameAt(image,
+        // cell, 0, 0) gives it; a product with the origin's 0 adds nothing.
+        const float w = static_cast<float>(image->width), h = static_cast<float>(image->height);
+        const float aw = a * w, bw = b * w, ch = c * h, dh = d * h;
+        kx_graphics_renderDevice->DrawSurfaceCorners(image->surface, tx, ty, aw + tx, bw + ty, aw + ch + tx,
+                                                     bw + dh + ty, ch + tx, dh + ty, cell->x, cell->y, image->width,
+                                                     image->height);
+        return 0;
+    }
     kx_graphics_PushMatrix();
     kx_graphics_Translate(x, y);
     kx_graphics_Rotate(rotation);

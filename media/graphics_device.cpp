@@ -105,6 +105,7 @@ int gxtkGraphics::BeginRender() {
     texturing = false;
     batchCount = 0;
     frameDrawCalls = 0;
+    if (batchObserver) batchObserver->OnBatchEnd(gxtkBatchObserver::kFrame);
     return 0;
 }
 
@@ -117,7 +118,9 @@ int gxtkGraphics::EndRender() {
 }
 
 void gxtkGraphics::IssueDraw(int glMode, int count) {
-    if (glMode == GL_TRIANGLES) {
+    if (!submitDraws) {
+        // made up and counted below, never drawn
+    } else if (glMode == GL_TRIANGLES) {
         glDrawElements(GL_TRIANGLES, count, GL_UNSIGNED_SHORT, quadIndexData);
     } else {
         glDrawArrays(static_cast<GLenum>(glMode), 0, count);
@@ -130,7 +133,7 @@ void gxtkGraphics::IssueDraw(int glMode, int count) {
 
 int gxtkGraphics::Flush() {
     if (batchCount == 0) return 0;
-    UseTexture(batchSurface);
+    if (submitDraws) UseTexture(batchSurface);
     switch (batchKind) {
         case kPoints: IssueDraw(GL_POINTS, batchCount); break;
         case kLines: IssueDraw(GL_LINES, batchCount * 2); break;
@@ -168,7 +171,10 @@ void gxtkGraphics::UpdatePackedColor() {
                   (ChannelByte(green * alpha) << 8) | ChannelByte(red * alpha);
 }
 
+// The display-list replay sets colour and alpha before every record, mostly to
+// what they already are; the packed colour is only worked out again on a change.
 int gxtkGraphics::SetColor(float r, float g, float bl) {
+    if (r == red && g == green && bl == blue) return 0;
     red = r;
     green = g;
     blue = bl;
@@ -177,6 +183,7 @@ int gxtkGraphics::SetColor(float r, float g, float bl) {
 }
 
 int gxtkGraphics::SetAlpha(float al) {
+    if (al == alpha) return 0;
     alpha = al;
     UpdatePackedColor();
     return 0;
@@ -195,6 +202,7 @@ int gxtkGraphics::SetMatrix(float ma, float mb, float mc, float md, float mtx, f
 
 int gxtkGraphics::SetBlend(int blend) {
     Flush();
+    if (batchObserver) batchObserver->OnBatchEnd(gxtkBatchObserver::kBlend);
     if (blend == 1) {
         glBlendFunc(GL_ONE, GL_ONE);
     } else {
@@ -205,6 +213,7 @@ int gxtkGraphics::SetBlend(int blend) {
 
 int gxtkGraphics::SetScissor(int x, int y, int w, int h) {
     Flush();
+    if (batchObserver) batchObserver->OnBatchEnd(gxtkBatchObserver::kScissor);
     if (x == 0 && y == 0 && w == Width() && h == Height()) {
         glDisable(GL_SCISSOR_TEST);
     } else {
@@ -216,6 +225,7 @@ int gxtkGraphics::SetScissor(int x, int y, int w, int h) {
 
 int gxtkGraphics::Cls(float r, float g, float bl) {
     batchCount = 0;
+    if (batchObserver) batchObserver->OnBatchEnd(gxtkBatchObserver::kClear);
     glClearColor(r / kByteMax, g / kByteMax, bl / kByteMax, 1);
     glClear(GL_COLOR_BUFFER_BIT);
     return 0;
@@ -226,6 +236,7 @@ int gxtkGraphics::Cls(float r, float g, float bl) {
 // ---------------------------------------------------------------------------
 
 void gxtkGraphics::Begin(int kind, gxtkSurface* surface) {
+    if (batchObserver) batchObserver->OnPrimitive(kind, surface);
     if (batchKind != kind || batchCount == CapacityOf(kind) || batchSurface != surface) {
         if (batchCount != 0) Flush();
         batchKind = kind;
@@ -260,33 +271,52 @@ int gxtkGraphics::DrawLine(float x1, float y1, float x2, float y2) {
     return 0;
 }
 
-// corners[i] = {x, y, u, v}, in the order top-left, top-right, bottom-right,
-// bottom-left; the index table splits the quad along its first-to-third diagonal.
-void gxtkGraphics::PutQuad(gxtkSurface* s, const float corners[4][4]) {
-    Begin(kQuads, s);
+// A quad from (x0, y0) to (x1, y1), its corners written in the order top-left,
+// top-right, bottom-right, bottom-left; the index table splits it along its
+// first-to-third diagonal. Every image and rectangle of a frame passes here, so the
+// eight products of the matrix are formed once per quad rather than once per
+// corner, each corner summing them exactly as a single transformed point would.
+void gxtkGraphics::PutQuad(gxtkSurface* s, float x0, float y0, float x1, float y1, float u0, float v0, float u1,
+                           float v1) {
+    if (!JoinsQuadBatch(s)) Begin(kQuads, s);
     gxtkVertex* v = &vertexData[batchCount * 4];
-    for (int i = 0; i < 4; ++i) {
-        PutVertex(v[i], corners[i][0], corners[i][1]);
-        if (s) {
-            v[i].u = corners[i][2];
-            v[i].v = corners[i][3];
-        }
+    if (transformed) {
+        const float ax0 = a * x0, ax1 = a * x1, cy0 = c * y0, cy1 = c * y1;
+        const float bx0 = b * x0, bx1 = b * x1, dy0 = d * y0, dy1 = d * y1;
+        v[0].x = ax0 + cy0 + tx;
+        v[0].y = bx0 + dy0 + ty;
+        v[1].x = ax1 + cy0 + tx;
+        v[1].y = bx1 + dy0 + ty;
+        v[2].x = ax1 + cy1 + tx;
+        v[2].y = bx1 + dy1 + ty;
+        v[3].x = ax0 + cy1 + tx;
+        v[3].y = bx0 + dy1 + ty;
+    } else {
+        v[0].x = x0, v[0].y = y0;
+        v[1].x = x1, v[1].y = y0;
+        v[2].x = x1, v[2].y = y1;
+        v[3].x = x0, v[3].y = y1;
+    }
+    const uint32_t color = packedColor;
+    v[0].color = v[1].color = v[2].color = v[3].color = color;
+    if (s) {
+        v[0].u = u0, v[0].v = v0;
+        v[1].u = u1, v[1].v = v0;
+        v[2].u = u1, v[2].v = v1;
+        v[3].u = u0, v[3].v = v1;
     }
     ++batchCount;
 }
 
 int gxtkGraphics::DrawRect(float x, float y, float w, float h) {
-    const float corners[4][4] = {{x, y, 0, 0}, {x + w, y, 0, 0}, {x + w, y + h, 0, 0}, {x, y + h, 0, 0}};
-    PutQuad(nullptr, corners);
+    PutQuad(nullptr, x, y, x + w, y + h, 0, 0, 0, 0);
     return 0;
 }
 
 int gxtkGraphics::DrawSurface(gxtkSurface* s, float x, float y) {
     const float w = static_cast<float>(s->Width());
     const float h = static_cast<float>(s->Height());
-    const float u = w * s->uScale, v = h * s->vScale;
-    const float corners[4][4] = {{x, y, 0, 0}, {x + w, y, u, 0}, {x + w, y + h, u, v}, {x, y + h, 0, v}};
-    PutQuad(s, corners);
+    PutQuad(s, x, y, x + w, y + h, 0, 0, w * s->uScale, h * s->vScale);
     return 0;
 }
 
@@ -294,9 +324,40 @@ int gxtkGraphics::DrawSurface2(gxtkSurface* s, float x, float y, int srcX, int s
     const float uMin = srcX * s->uScale, uMax = (srcX + srcW) * s->uScale;
     const float vMin = srcY * s->vScale, vMax = (srcY + srcH) * s->vScale;
     const float w = static_cast<float>(srcW), h = static_cast<float>(srcH);
-    const float corners[4][4] = {
-        {x, y, uMin, vMin}, {x + w, y, uMax, vMin}, {x + w, y + h, uMax, vMax}, {x, y + h, uMin, vMax}};
-    PutQuad(s, corners);
+    PutQuad(s, x, y, x + w, y + h, uMin, vMin, uMax, vMax);
+    return 0;
+}
+
+int gxtkGraphics::DrawSurfaceCorners(gxtkSurface* s, float x0, float y0, float x1, float y1, float x2, float y2,
+                                     float x3, float y3, int srcX, int srcY, int srcW, int srcH) {
+    // Mostly the frame joins the pending batch; the rest goes the long way round, out
+    // of line, so that this path calls nothing and saves no registers.
+    if (!JoinsQuadBatch(s)) {
+        return DrawSurfaceCornersAfterBreak(s, x0, y0, x1, y1, x2, y2, x3, y3, srcX, srcY, srcW, srcH);
+    }
+    gxtkVertex* v = &vertexData[batchCount * 4];
+    const float uMin = srcX * s->uScale, uMax = (srcX + srcW) * s->uScale;
+    const float vMin = srcY * s->vScale, vMax = (srcY + srcH) * s->vScale;
+    const uint32_t color = packedColor;
+    v[0] = gxtkVertex{x0, y0, uMin, vMin, color};
+    v[1] = gxtkVertex{x1, y1, uMax, vMin, color};
+    v[2] = gxtkVertex{x2, y2, uMax, vMax, color};
+    v[3] = gxtkVertex{x3, y3, uMin, vMax, color};
+    ++batchCount;
+    return 0;
+}
+
+// Begin ends or starts the batch (and reports the primitive to an observer); the
+// frame then joins the fresh batch through the common path.
+__attribute__((noinline)) int gxtkGraphics::DrawSurfaceCornersAfterBreak(gxtkSurface* s, float x0, float y0, float x1,
+                                                                         float y1, float x2, float y2, float x3,
+                                                                         float y3, int srcX, int srcY, int srcW,
+                                                                         int srcH) {
+    Begin(kQuads, s);
+    gxtkBatchObserver* observer = batchObserver;
+    batchObserver = nullptr;  // reported once, by Begin
+    DrawSurfaceCorners(s, x0, y0, x1, y1, x2, y2, x3, y3, srcX, srcY, srcW, srcH);
+    batchObserver = observer;
     return 0;
 }
 
@@ -314,16 +375,41 @@ int gxtkGraphics::OvalSegments(float rx, float ry) const {
     return static_cast<int>(n) & ~3;
 }
 
+// Filled the same way the vertices were once computed one by one: the angle of
+// point i is i * 2pi / n in single precision.
+const gxtkGraphics::OvalTable& gxtkGraphics::OvalTableFor(int segments) {
+    for (const OvalTable& t : ovalTables) {
+        if (t.segments == segments) return t;
+    }
+    OvalTable& t = ovalTables[ovalTableNext];
+    ovalTableNext = (ovalTableNext + 1) % kOvalTables;
+    for (int i = 0; i < segments; ++i) {
+        const float theta = i * kTwoPi / segments;
+        t.cosine[i] = std::cos(theta);
+        t.sine[i] = std::sin(theta);
+    }
+    t.segments = segments;
+    return t;
+}
+
 int gxtkGraphics::DrawOval(float x, float y, float w, float h) {
+    if (batchObserver) batchObserver->OnPrimitive(kFan, nullptr);
     if (batchCount != 0) Flush();
     batchKind = kFan;
     batchSurface = nullptr;
     const float rx = w * 0.5f, ry = h * 0.5f;
     const float cx = x + rx, cy = y + ry;
     const int n = OvalSegments(rx, ry);
-    for (int i = 0; i < n; ++i) {
-        const float theta = i * kTwoPi / n;
-        PutVertex(vertexData[i], cx + rx * std::cos(theta), cy - ry * std::sin(theta));
+    const OvalTable& unit = OvalTableFor(n);
+    if (transformed) {
+        for (int i = 0; i < n; ++i) PutVertex(vertexData[i], cx + rx * unit.cosine[i], cy - ry * unit.sine[i]);
+    } else {
+        const uint32_t color = packedColor;
+        for (int i = 0; i < n; ++i) {
+            vertexData[i].x = cx + rx * unit.cosine[i];
+            vertexData[i].y = cy - ry * unit.sine[i];
+            vertexData[i].color = color;
+        }
     }
     batchCount = n;
     Flush();
@@ -333,6 +419,7 @@ int gxtkGraphics::DrawOval(float x, float y, float w, float h) {
 int gxtkGraphics::DrawPoly(Array<float> xy) {
     const int n = xy.Length() / 2;
     if (n < 3 || n > kMaxVertices) return 0;
+    if (batchObserver) batchObserver->OnPrimitive(kFan, nullptr);
     if (batchCount != 0) Flush();
     batchKind = kFan;
     batchSurface = nullptr;
@@ -348,6 +435,7 @@ int gxtkGraphics::DrawPoly(Array<float> xy) {
 
 int gxtkGraphics::ReadPixels(Array<int> pixels, int x, int y, int w, int h, int offset, int pitch) {
     Flush();
+    if (batchObserver) batchObserver->OnBatchEnd(gxtkBatchObserver::kPixelTransfer);
     if (!BlockFits(pixels.Length(), offset, pitch, w, h)) return 0;
     std::vector<uint32_t> block(static_cast<size_t>(w) * h);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
@@ -364,6 +452,7 @@ int gxtkGraphics::ReadPixels(Array<int> pixels, int x, int y, int w, int h, int 
 int gxtkGraphics::WritePixels2(gxtkSurface* s, Array<int> pixels, int x, int y, int w, int h, int offset,
                                int pitch) {
     Flush();
+    if (batchObserver) batchObserver->OnBatchEnd(gxtkBatchObserver::kPixelTransfer);
     if (!s || s->texture == 0 || !BlockFits(pixels.Length(), offset, pitch, w, h)) return 0;
     std::vector<uint32_t> block(static_cast<size_t>(w) * h);
     for (int i = 0; i < h; ++i) {

@@ -44,6 +44,20 @@ struct gxtkVertex {
 };
 static_assert(sizeof(gxtkVertex) == 20, "vertex layout is 20 bytes");
 
+// Watches the batching from outside the device: every primitive with the batch
+// kind and texture it needs, and every call that ends a batch under the rules
+// (a new frame, blend, scissor, pixel transfer, and Cls, which drops the pending
+// batch undrawn). The benchmarks work out from this the fewest draw calls a frame's
+// sequence allows and hold the device's count against it. Unset (the normal case)
+// it costs one test per primitive.
+struct gxtkBatchObserver {
+    enum Change { kFrame, kBlend, kScissor, kPixelTransfer, kClear };
+    virtual ~gxtkBatchObserver() {}
+    // kind: gxtkGraphics::kPoints, kLines, kQuads or kFan; surface null if untextured.
+    virtual void OnPrimitive(int kind, const gxtkSurface* surface) = 0;
+    virtual void OnBatchEnd(int change) = 0;
+};
+
 struct gxtkGraphics : gxtkObject {
     // Batch kinds, numbered as the primitives they are drawn with.
     enum { kPoints = 1, kLines = 2, kQuads = 4, kFan = 5 };
@@ -71,6 +85,10 @@ struct gxtkGraphics : gxtkObject {
     long long totalDrawCalls = 0;
     int lastDrawMode = 0;       // GL primitive of the last draw call
     int lastDrawVertices = 0;   // vertices (fan/points/lines) or indices (quads)
+    gxtkBatchObserver* batchObserver = nullptr;  // not owned; null unless measuring
+    // Benchmarks that count the CPU side alone clear this: every draw call is still
+    // made up and counted, but not handed to OpenGL.
+    bool submitDraws = true;
 
     gxtkGraphics();
 
@@ -102,14 +120,43 @@ struct gxtkGraphics : gxtkObject {
     int Flush();
     bool Validate();
 
+    // A frame of a surface as DrawSurface2 draws it, but with its four corners
+    // already placed in window pixels by the caller (top-left, top-right,
+    // bottom-right, bottom-left); the device's matrix is not applied. The drawing
+    // context's image path uses it to place a rotated, scaled frame without handing
+    // the device a matrix for every image. Batched like any quad; every argument
+    // travels in a register.
+    int DrawSurfaceCorners(gxtkSurface* s, float x0, float y0, float x1, float y1, float x2, float y2, float x3,
+                           float y3, int srcX, int srcY, int srcW, int srcH);
+
     // Segment count of an oval with these radii under the current matrix.
     int OvalSegments(float rx, float ry) const;
 
 private:
+    // The points of a unit circle for one oval segment count. Ovals come in a few
+    // sizes per frame (a dot, a disc), so the last few counts keep their cosines
+    // and sines instead of working out every vertex's pair again on every frame.
+    struct OvalTable {
+        int segments = 0;
+        float cosine[kMaxVertices];
+        float sine[kMaxVertices];
+    };
+    static constexpr int kOvalTables = 4;
+    OvalTable ovalTables[kOvalTables];
+    int ovalTableNext = 0;
+    const OvalTable& OvalTableFor(int segments);
+
     void UpdatePackedColor();
     void Begin(int kind, gxtkSurface* surface);
+    // True when a quad of this texture simply joins the pending batch (and nobody
+    // watches): the common case, tested inline before calling Begin.
+    bool JoinsQuadBatch(const gxtkSurface* surface) const {
+        return batchObserver == nullptr && batchKind == kQuads && batchSurface == surface && batchCount != kMaxQuads;
+    }
+    int DrawSurfaceCornersAfterBreak(gxtkSurface* s, float x0, float y0, float x1, float y1, float x2, float y2,
+                                     float x3, float y3, int srcX, int srcY, int srcW, int srcH);
     void PutVertex(gxtkVertex& v, float x, float y);
-    void PutQuad(gxtkSurface* s, const float corners[4][4]);
+    void PutQuad(gxtkSurface* s, float x0, float y0, float x1, float y1, float u0, float v0, float u1, float v1);
     void IssueDraw(int glMode, int count);
     void UseTexture(gxtkSurface* surface);  // null: untextured
 };
