@@ -9,6 +9,7 @@
 #include <cmath>
 
 #include "game/shell/game.h"
+#include "media/graphics.h"
 #include "media/graphics_device.h"
 
 float kx_Tumbleroo_rawscrw = 0;
@@ -187,7 +188,10 @@ int kx_Tumbleroo_MyApp::m_OnRender() {
     }
     m_FitScreen();
     if (drawCount >= kRecordFloats) {
-        for (int r = 0; r < drawCount - (kRecordFloats - 1); r += kRecordFloats) m_ReplayRecord(r);
+        // Called directly, not through the virtual table: once per record of every
+        // frame, and this way the compiler can fold it into the loop.
+        const int end = drawCount - (kRecordFloats - 1);
+        for (int r = 0; r < end; r += kRecordFloats) kx_Tumbleroo_MyApp::m_ReplayRecord(r);
     }
     return 0;
 }
@@ -210,27 +214,34 @@ int kx_Tumbleroo_MyApp::m_FitScreen() {
 }
 
 // A record naming no loaded image, or a frame the image does not have, is skipped:
-// the image layer indexes its frames unchecked.
+// the image layer indexes its frames unchecked. Most records are images and most
+// share the colour and alpha of the record before, so images are tested for first
+// and the drawing context is only handed a colour or alpha that differs from its
+// own (during the render nothing else sets them, so the device holds the same).
 int kx_Tumbleroo_MyApp::m_ReplayRecord(int r) {
     const float* rec = drawList.Data() + r;
     const float kind = rec[REC_KIND];
-    kx_graphics_SetColor(rec[REC_R], rec[REC_G], rec[REC_B]);
-    kx_graphics_SetAlpha(rec[REC_ALPHA]);
+    const kx_graphics_GraphicsContext& ctx = *kx_graphics_context;
+    if (rec[REC_R] != ctx.colorR || rec[REC_G] != ctx.colorG || rec[REC_B] != ctx.colorB) {
+        kx_graphics_SetColor(rec[REC_R], rec[REC_G], rec[REC_B]);
+    }
+    if (rec[REC_ALPHA] != ctx.alpha) kx_graphics_SetAlpha(rec[REC_ALPHA]);
     const float x = rec[REC_X] * scaleX;
     const float y = rec[REC_Y] * scaleY;
-    if (kind == kKindRect) {
-        kx_graphics_DrawRect(x, y, rec[REC_W] * scaleX, rec[REC_H] * scaleY);
-    } else if (kind == kKindOval) {
-        kx_graphics_DrawEllipse(x, y, rec[REC_W] * scaleX, rec[REC_H] * scaleY);
-    } else if (kind == kKindLine) {
-        kx_graphics_DrawLine(x, y, rec[REC_W] * scaleX, rec[REC_H] * scaleY);
-    } else if (kind > -1 && kind < kImageSlots) {
+    if (kind > -1) {
+        if (!(kind < kImageSlots)) return 0;
         kx_graphics_Image* image = images[static_cast<int>(kind)];
         const int frame = static_cast<int>(rec[REC_FRAME]);
         if (image && frame >= 0 && frame < image->frames.Length()) {
             kx_graphics_DrawImage2(image, x, y, rec[REC_ROT], rec[REC_W] * scaleX * imageScale,
                                    rec[REC_H] * scaleY * imageScale, frame);
         }
+    } else if (kind == kKindRect) {
+        kx_graphics_DrawRect(x, y, rec[REC_W] * scaleX, rec[REC_H] * scaleY);
+    } else if (kind == kKindOval) {
+        kx_graphics_DrawEllipse(x, y, rec[REC_W] * scaleX, rec[REC_H] * scaleY);
+    } else if (kind == kKindLine) {
+        kx_graphics_DrawLine(x, y, rec[REC_W] * scaleX, rec[REC_H] * scaleY);
     }
     return 0;
 }

@@ -5,6 +5,7 @@
 //
 // Sections: draw state; appends; text; number text.
 #include <cmath>
+#include <cstdio>
 
 #include "game/shell/game.h"
 #include "media/random.h"
@@ -17,6 +18,8 @@ constexpr char16_t kLetterN = u'n';
 constexpr int kFirstGlyph = 33;  // the space is never drawn
 constexpr int kLastGlyph = 159;
 constexpr int kFontFirstChar = 32;  // frame n of a font sheet is character n + 32
+constexpr int kIntDigits = 16;      // "%i" of any 32-bit int, with its terminator
+constexpr int kRstrBuffer = 96;     // fields up to this long are built on the stack
 
 float SinDeg(float degrees) { return std::sin(degrees * D2R); }
 float CosDeg(float degrees) { return std::cos(degrees * D2R); }
@@ -150,7 +153,25 @@ int kx_Tumbleroo_MyApp::m_Text(float x, float y, String text, float alignX, floa
 
 // width + 1 copies of pad, then the number, then the last width characters: a number
 // longer than the field keeps only its last digits. Leaves loopIndex at width + 1.
+// Screens call it for every number on every tick, so a field that fits a small
+// buffer is put together there and becomes one String; anything else takes the
+// long way of concatenation and slicing.
 String kx_Tumbleroo_MyApp::m_rstr(int value, int width, String pad) {
+    char digits[kIntDigits];
+    const int count = std::snprintf(digits, sizeof digits, "%i", value);
+    const long long copies = width > 0 ? static_cast<long long>(width) + 1 : 1;
+    const int padLength = pad.Length();
+    if (width > 0 && count > 0 && padLength * copies + count <= kRstrBuffer) {
+        loopIndex = static_cast<int>(copies);
+        char16_t text[kRstrBuffer];
+        int n = 0;
+        for (int c = 0; c < copies; ++c) {
+            for (int i = 0; i < padLength; ++i) text[n++] = pad[i];
+        }
+        for (int i = 0; i < count; ++i) text[n++] = static_cast<char16_t>(digits[i]);
+        const int start = n > width ? n - width : 0;
+        return String(text + start, n - start);
+    }
     loopIndex = 1;
     String s = pad;
     if (width > 0) {

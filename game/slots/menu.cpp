@@ -143,19 +143,73 @@ int kx_Tumbleroo_MyApp::m_MenuSoundSwitch() {
 
 // As many rows as fit in half the screen less 90 units, 1 to 10; with one row the
 // headings lose their count.
+namespace {
+
+// The score texts change only with a table entry, the row count or the machine, yet
+// the menu draws them on every tick: each is kept with the numbers it was built from
+// and built again only when they differ (building both cost some 300 heap
+// allocations per tick). Keyed by content, so it holds for any game object.
+struct ScoreTextCache {
+    int first = -1;
+    int rows = 0;
+    int values[kTableSize] = {};
+    String text;
+
+    bool Holds(const Array<int>& scores, int from, int count) const {
+        if (from != first || count != rows) return false;
+        for (int i = 0; i < count; ++i) {
+            if (scores[from + i] != values[i]) return false;
+        }
+        return true;
+    }
+    void Keep(const Array<int>& scores, int from, int count, const String& built) {
+        first = from;
+        rows = count;
+        for (int i = 0; i < count; ++i) values[i] = scores[from + i];
+        text = built;
+    }
+};
+
+// Function-local, so the cached texts are made after the runtime's own statics.
+ScoreTextCache& BestScoreText() {
+    static ScoreTextCache cache;
+    return cache;
+}
+
+ScoreTextCache& LastScoreText() {
+    static ScoreTextCache cache;
+    return cache;
+}
+
+// The heading names the rows shown ("Highscore" / "Last" for a single row), then
+// the game's own m_MenuScoreText builds the lines.
+String ScoreText(kx_Tumbleroo_MyApp& game, ScoreTextCache& cache, bool best, int first, int rows) {
+    const bool cacheable = game.machine >= 1 && game.machine <= kMachines;
+    if (cacheable && cache.Holds(game.scores, first, rows)) return cache.text;
+    String heading;
+    if (rows == 1) {
+        heading = best ? String("Highscore") : String("Last");
+    } else {
+        heading = (best ? String("Top ") : String("Last ")) + String(rows);
+    }
+    const String text = game.m_MenuScoreText(heading, first, rows);
+    if (cacheable) cache.Keep(game.scores, first, rows, text);
+    return text;
+}
+
+}  // namespace
+
 int kx_Tumbleroo_MyApp::m_MenuScoreLists() {
     const float h = kx_Tumbleroo_jscrh;
     m_SetCol(255, 200, 100, 1);
     m_SetSize(kListTextSize, kAbsent);
     const int base = (machine - 1) * kTableSize;
     const int rows = m_MenuScoreRows();
-    const String best = rows == 1 ? String("Highscore") : String("Top ") + String(rows);
-    const String bestText = m_MenuScoreText(best, base, rows);
+    const String bestText = ScoreText(*this, BestScoreText(), true, base, rows);
     if (creditsOpen == 0) m_Text(m_MenuPanelX() + 20, 80, bestText, 0, 0);
     m_SetCol(200, 255, 100, 1);
     m_SetSize(kListTextSize, kAbsent);
-    const String last = rows == 1 ? String("Last") : String("Last ") + String(rows);
-    const String lastText = m_MenuScoreText(last, kLastTenBase + base, rows);
+    const String lastText = ScoreText(*this, LastScoreText(), false, kLastTenBase + base, rows);
     if (creditsOpen == 0) m_Text(m_MenuPanelX() + 20, h * 0.5f + 20, lastText, 0, 0);
     return 0;
 }
