@@ -117,7 +117,8 @@ int kx_Tumbleroo_MyApp::m_CometButtons() {
     }
     m_SetCol(0, 120, 0, kAbsent);
     const int ready = reelsMoving == 0 && phase == kCometReady ? 1 : 0;
-    if (m_AButton(spinAtX, spinY, String("SPIN!"), ready, 1, 1) != 0 && pointerUsed == 0 && ready == 1) {
+    static const String kSpinLabel("SPIN!");  // drawn every tick: made once
+    if (m_AButton(spinAtX, spinY, kSpinLabel, ready, 1, 1) != 0 && pointerUsed == 0 && ready == 1) {
         m_StartSpin();
         shipPos = kShipStart;
         shipStep = 0;
@@ -126,7 +127,8 @@ int kx_Tumbleroo_MyApp::m_CometButtons() {
     }
     m_SetCol(0, 0, 120, kAbsent);
     const int canMove = phase == kCometCrossing && shipStep == 0 ? 1 : 0;
-    if (m_AButton(moveAtX, moveAtY, String("Move->"), canMove, 1, 1) != 0 && pointerUsed == 0 && canMove == 1) {
+    static const String kMoveLabel("Move->");  // drawn every tick: made once
+    if (m_AButton(moveAtX, moveAtY, kMoveLabel, canMove, 1, 1) != 0 && pointerUsed == 0 && canMove == 1) {
         pointerUsed = 1;
         shipStep = kStepStart;
     }

@@ -24,7 +24,8 @@ int kx_Tumbleroo_MyApp::m_DrawSpin(String label, int lit) {
 // and leaves the press unused.
 int kx_Tumbleroo_MyApp::m_SpinControl() {
     const int atRest = reelsMoving == 0;
-    const int pressed = m_DrawSpin(String("SPIN!"), atRest ? 1 : 0);
+    static const String kSpinLabel("SPIN!");  // drawn every tick: made once
+    const int pressed = m_DrawSpin(kSpinLabel, atRest ? 1 : 0);
     if (pressed == 0 || pointerUsed != 0 || !atRest) return 0;
     m_StartSpin();
     return 1;

@@ -193,7 +193,8 @@ int kx_Tumbleroo_MyApp::m_CubewickDying() {
 // A spin puts the walker back in the lane and ends the power.
 int kx_Tumbleroo_MyApp::m_CubewickSpinControl() {
     const bool ready = reelsMoving == 0 && phase == CW_READY;
-    const int pressed = m_DrawSpin(String("SPIN!"), ready ? 1 : 0);
+    static const String kSpinLabel("SPIN!");  // drawn every tick: made once
+    const int pressed = m_DrawSpin(kSpinLabel, ready ? 1 : 0);
     if (pressed == 0 || pointerUsed != 0 || !ready) return 0;
     m_StartSpin();
     phase = CW_WALKING;

@@ -151,7 +151,8 @@ int kx_Tumbleroo_MyApp::m_DiceHolds() {
         } else {
             m_SetCol(180, 0, 0, kAbsent);
         }
-        const int pressed = m_BButton(m_ReelColumnX(i), y, String("HOLD"), lit, 1, 1);
+        static const String kHoldLabel("HOLD");  // drawn every tick: made once
+        const int pressed = m_BButton(m_ReelColumnX(i), y, kHoldLabel, lit, 1, 1);
         if (pressed != 0 && pointerDown != 0 && pointerUsed == 0) {
             holds[i] = 1 - holds[i];
             pointerUsed = 1;

@@ -243,11 +243,13 @@ int kx_Tumbleroo_MyApp::m_FizzPanel() {
     m_Text(cx, cy, String(" ") + String(nudges), 1, 1);
     m_SetSize(1, kAbsent);
     m_SetCol(255, 255, 255, kAbsent);
-    m_Text(cx, cy - kCounterHalfH, String("Nudges"), 1, 1);
+    static const String kNudgesLabel("Nudges");  // drawn every tick: made once
+    m_Text(cx, cy - kCounterHalfH, kNudgesLabel, 1, 1);
 
     m_SetCol(0, 120, 0, kAbsent);
     const int ready = reelsMoving == 0 && phase == kFizzReady ? 1 : 0;
-    const int pressed = m_AButton(bx, by, String("SPIN!"), ready, 1, 1);
+    static const String kSpinLabel("SPIN!");  // drawn every tick: made once
+    const int pressed = m_AButton(bx, by, kSpinLabel, ready, 1, 1);
     if (pressed != 0 && pointerUsed == 0 && ready == 1) {
         m_StartSpin();
         phase = kFizzSpun;

@@ -290,7 +290,8 @@ int kx_Tumbleroo_MyApp::m_RunnerStops(int newPhase, int anim) {
 // A spin starts a new run from the left ledge with a full timer.
 int kx_Tumbleroo_MyApp::m_PlatSpinControl() {
     const bool ready = reelsMoving == 0 && phase == QP_READY;
-    const int pressed = m_DrawSpin(String("SPIN!"), ready ? 1 : 0);
+    static const String kSpinLabel("SPIN!");  // drawn every tick: made once
+    const int pressed = m_DrawSpin(kSpinLabel, ready ? 1 : 0);
     if (pressed == 0 || pointerUsed != 0 || !ready) return 0;
     m_StartSpin();
     phase = QP_RUNNING;

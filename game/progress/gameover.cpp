@@ -72,8 +72,10 @@ int kx_Tumbleroo_MyApp::m_GameOverOverlay(int t) {
     m_ResetDraw();
     m_SetSize(4, kAbsent);
     m_SetCol(255, 180, 180, 1);
-    m_Text(0.35f * w, b, String("GAME"), 1, 1);
-    m_Text(0.65f * w, h - b, String("OVER"), 1, 1);
+    static const String kGameWord("GAME");  // drawn every tick: made once
+    m_Text(0.35f * w, b, kGameWord, 1, 1);
+    static const String kOverWord("OVER");  // drawn every tick: made once
+    m_Text(0.65f * w, h - b, kOverWord, 1, 1);
     m_NewHighscoreLine(b);
     return 0;
 }

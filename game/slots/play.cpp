@@ -92,7 +92,8 @@ int kx_Tumbleroo_MyApp::m_EaseScore() {
 int kx_Tumbleroo_MyApp::m_DrawScorePanel() {
     m_SetCol(100, 255, 100, 0.8f);
     m_SetSize(2, kAbsent);
-    m_Text(spinX, spinY - spinH * 0.5f, String(" ") + m_rstr(shownScore, kScoreDigits, String("0")), 1, 1);
+    static const String kSpace(" "), kZero("0");  // drawn every tick: made once
+    m_Text(spinX, spinY - spinH * 0.5f, kSpace + m_rstr(shownScore, kScoreDigits, kZero), 1, 1);
     m_ResetDraw();
     const float firstX = spinX - static_cast<float>(lives + 1) * (kHeartPitch * 0.5f);
     const float heartY = spinY + spinH * 0.5f - kHeartLift;
