@@ -93,14 +93,13 @@ protected:
         app->InvokeOnUpdate();
     }
 
-    void RenderChecked(Monitor& monitor, long tick) {
+    void RenderChecked(long tick) {
         app->InvokeOnRender();
         ++figures.renders;
         const GLenum error = glGetError();
         if (error != GL_NO_ERROR) {
             ADD_FAILURE() << "tick " << tick << ": the frame left GL error 0x" << std::hex << error;
         }
-        (void)monitor;
     }
 
     void SuspendAndResume(Monitor& monitor) {
@@ -126,7 +125,7 @@ TEST_F(Soak, PlaysTheWholeCabinet) {
     RunLoader();
     Render();
     bool wasPaused = false;
-    for (long t = 0; t < g_options.ticks && !monitor.Failed(); ++t) {
+    for (long t = 0; t < g_options.ticks && !monitor.Failed() && !HasFailure(); ++t) {
         g_currentTick = t;
         const HostRequest request = bot.BeforeTick(*game);
         Update();
@@ -135,7 +134,7 @@ TEST_F(Soak, PlaysTheWholeCabinet) {
         monitor.RecordCollector(t);
         if (game->paused && !wasPaused) ++figures.pauses;
         wasPaused = game->paused != 0;
-        if (t % g_options.renderEvery == 0) RenderChecked(monitor, t);
+        if (t % g_options.renderEvery == 0) RenderChecked(t);
         if (request == HostRequest::Suspend) SuspendAndResume(monitor);
         if (t > 0 && t % g_options.saveEvery == 0) monitor.VerifySave(*game, false, "periodic save");
         if (t > 0 && t % g_options.resizeEvery == 0) Resize(t);
