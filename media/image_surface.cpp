@@ -5,7 +5,9 @@
 #include <GL/gl.h>
 #include <stb/stb_image.h>
 
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 
 #include "host/paths.h"
 #include "media/graphics_device.h"
@@ -73,6 +75,41 @@ bool ImageSizeAcceptable(int w, int h, int channels) {
     return static_cast<long long>(w) * h * channels <= kMaxImageBytes;
 }
 
+constexpr unsigned char kPngSignature[] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
+constexpr long kPngChunkHeader = 8;  // length and type before each chunk's data
+constexpr long kPngChunkFrame = 12;  // ... and the CRC after it
+
+std::uint32_t BigEndian32(const unsigned char* b) {
+    return static_cast<std::uint32_t>(b[0]) << 24 | b[1] << 16 | b[2] << 8 | b[3];
+}
+
+// False when a PNG file has a chunk longer than what is left of the file. The
+// decoder sizes its buffer from the chunk's length before reading it, so a damaged
+// length would have it reserve up to 4 GB for a few bytes of data. Anything that is
+// not a PNG passes untouched; the file is read from its start.
+bool PngChunksFit(FILE* f) {
+    unsigned char head[kPngChunkHeader];
+    if (std::fseek(f, 0, SEEK_END) != 0) return false;
+    const long size = std::ftell(f);
+    std::rewind(f);
+    if (size < 0) return false;
+    if (std::fread(head, 1, sizeof head, f) != sizeof head ||
+        std::memcmp(head, kPngSignature, sizeof head) != 0) {
+        return true;
+    }
+    for (long at = sizeof head; at + kPngChunkHeader <= size;) {
+        if (std::fread(head, 1, sizeof head, f) != sizeof head) return false;  // length and type
+        // The decoder reads nothing of the last chunk, whatever its length says.
+        if (std::memcmp(head + 4, "IEND", 4) == 0) return true;
+        const std::uint32_t length = BigEndian32(head);
+        // The data must be there; a CRC cut off by the end is the decoder's business.
+        if (length > static_cast<std::uint64_t>(size - at - kPngChunkHeader)) return false;
+        at += kPngChunkFrame + static_cast<long>(length);
+        if (std::fseek(f, at, SEEK_SET) != 0) return false;
+    }
+    return true;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------
@@ -91,7 +128,9 @@ unsigned char* decodeImage(FILE* f, int* width, int* height, int* depth) {
     // The header is checked before decoding: a crafted file can claim a size whose
     // decode would exhaust memory.
     int w = 0, h = 0, channels = 0;
-    if (!stbi_info_from_file(f, &w, &h, &channels) || !ImageSizeAcceptable(w, h, channels)) return nullptr;
+    const bool fits = PngChunksFit(f);
+    std::rewind(f);
+    if (!fits || !stbi_info_from_file(f, &w, &h, &channels) || !ImageSizeAcceptable(w, h, channels)) return nullptr;
     std::rewind(f);
     return stbi_load_from_file(f, width, height, depth, 0);
 }
