@@ -15,7 +15,7 @@ trap 'rm -rf "$WORK"' EXIT
 if [[ $SMOKE == --smoke ]]; then
   ROUNDS=1 RUNS=2 WARMUP=0
 else
-  ROUNDS=5 RUNS=6 WARMUP=2
+  ROUNDS=4 RUNS=5 WARMUP=2
 fi
 
 GAME=$BUILD_DIR/tumbleroo
