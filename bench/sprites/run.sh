@@ -16,7 +16,7 @@ trap 'rm -rf "$WORK"' EXIT
 if [[ $SMOKE == --smoke ]]; then
   ROUNDS=1 FRAMES=3 WARMUP=1
 else
-  ROUNDS=3 FRAMES=100 WARMUP=15
+  ROUNDS=3 FRAMES=80 WARMUP=10
 fi
 
 OURS=$BUILD_DIR/bench/sprites/bench_sprites_ours
