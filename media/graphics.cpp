@@ -347,34 +347,41 @@ int kx_graphics_DrawImage(kx_graphics_Image* image, float x, float y, int frame)
     return 0;
 }
 
-// The game's display-list replay draws every image this way with no matrix of its
-// own in force. Then translate, rotate, scale and the handle's offset fold into one
-// matrix, term for term as the general path below composes it, and the frame's
-// corners are placed with it as the device would place them (the same vertices for
-// any finite position and size), without handing the device a matrix per image or
-// touching the matrix stack.
-int kx_graphics_DrawImage2(kx_graphics_Image* image, float x, float y, float rotation, float scaleX, float scaleY,
-                           int frame) {
-    kx_graphics_Frame* cell = image->frames[frame];
-    if (!Ctx().transformed) {
-        float cs = 1, sn = 0;
-        if (rotation != 0) {
-            const float r = rotation * kDegToRad;
-            sn = static_cast<float>(std::sin(static_cast<double>(r)));
-            cs = static_cast<float>(std::cos(static_cast<double>(r)));
-        }
-        const float a = scaleX * cs, b = scaleX * -sn, c = scaleY * sn, d = scaleY * cs;
-        const float hx = -image->handleX, hy = -image->handleY;
-        const float tx = hx * a + hy * c + x, ty = hx * b + hy * d + y;
-        // The frame's rectangle runs from the origin to (w, h), as DrawFrameAt(image,
-        // cell, 0, 0) gives it; a product with the origin's 0 adds nothing.
-        const float w = static_cast<float>(image->width), h = static_cast<float>(image->height);
-        const float aw = a * w, bw = b * w, ch = c * h, dh = d * h;
-        kx_graphics_renderDevice->DrawSurfaceCorners(image->surface, tx, ty, aw + tx, bw + ty, aw + ch + tx,
-                                                     bw + dh + ty, ch + tx, dh + ty, cell->x, cell->y, image->width,
-                                                     image->height);
-        return 0;
-    }
+namespace {
+
+// An image's frame placed with translate (x, y), the rotation given by its cosine
+// and sine, the scales and the handle's offset folded into one matrix, term for
+// term as the context's own matrix operations compose them; its corners are then
+// placed as the device would place them (the same vertices for any finite position
+// and size), so the device needs no matrix for it.
+inline int DrawFrameCorners(kx_graphics_Image* image, const kx_graphics_Frame* cell, float x, float y, float cs,
+                            float sn, float scaleX, float scaleY) {
+    const float a = scaleX * cs, b = scaleX * -sn, c = scaleY * sn, d = scaleY * cs;
+    const float hx = -image->handleX, hy = -image->handleY;
+    const float tx = hx * a + hy * c + x, ty = hx * b + hy * d + y;
+    // The frame's rectangle runs from the origin to (w, h), as DrawFrameAt(image,
+    // cell, 0, 0) gives it; a product with the origin's 0 adds nothing.
+    const float w = static_cast<float>(image->width), h = static_cast<float>(image->height);
+    const float aw = a * w, bw = b * w, ch = c * h, dh = d * h;
+    return kx_graphics_renderDevice->DrawSurfaceCorners(image->surface, tx, ty, aw + tx, bw + ty, aw + ch + tx,
+                                                        bw + dh + ty, ch + tx, dh + ty, cell->x, cell->y,
+                                                        image->width, image->height);
+}
+
+// Out of line, like the matrix path below, so that the common unrotated image
+// calls nothing but the device.
+__attribute__((noinline)) int DrawRotatedFrame(kx_graphics_Image* image, const kx_graphics_Frame* cell, float x,
+                                               float y, float rotation, float scaleX, float scaleY) {
+    const float r = rotation * kDegToRad;
+    const float sn = static_cast<float>(std::sin(static_cast<double>(r)));
+    const float cs = static_cast<float>(std::cos(static_cast<double>(r)));
+    return DrawFrameCorners(image, cell, x, y, cs, sn, scaleX, scaleY);
+}
+
+// With a matrix of the context's own in force: the stack, the device's matrix and
+// the device's own placement of the frame.
+__attribute__((noinline)) int DrawFrameUnderMatrix(kx_graphics_Image* image, kx_graphics_Frame* cell, float x,
+                                                   float y, float rotation, float scaleX, float scaleY) {
     kx_graphics_PushMatrix();
     kx_graphics_Translate(x, y);
     kx_graphics_Rotate(rotation);
@@ -384,6 +391,19 @@ int kx_graphics_DrawImage2(kx_graphics_Image* image, float x, float y, float rot
     DrawFrameAt(image, cell, 0, 0);
     kx_graphics_PopMatrix();
     return 0;
+}
+
+}  // namespace
+
+// The game's display-list replay draws every image this way, with no matrix of the
+// context's own in force and mostly unrotated: that case places the corners itself
+// without touching the matrix stack or handing the device a matrix per image.
+int kx_graphics_DrawImage2(kx_graphics_Image* image, float x, float y, float rotation, float scaleX, float scaleY,
+                           int frame) {
+    kx_graphics_Frame* cell = image->frames[frame];
+    if (Ctx().transformed) return DrawFrameUnderMatrix(image, cell, x, y, rotation, scaleX, scaleY);
+    if (rotation != 0) return DrawRotatedFrame(image, cell, x, y, rotation, scaleX, scaleY);
+    return DrawFrameCorners(image, cell, x, y, 1, 0, scaleX, scaleY);
 }
 
 int kx_graphics_DrawText(String text, float x, float y) {
