@@ -328,13 +328,8 @@ int gxtkGraphics::DrawSurface2(gxtkSurface* s, float x, float y, int srcX, int s
     return 0;
 }
 
-int gxtkGraphics::DrawSurfaceCorners(gxtkSurface* s, float x0, float y0, float x1, float y1, float x2, float y2,
-                                     float x3, float y3, int srcX, int srcY, int srcW, int srcH) {
-    // Mostly the frame joins the pending batch; the rest goes the long way round, out
-    // of line, so that this path calls nothing and saves no registers.
-    if (!JoinsQuadBatch(s)) {
-        return DrawSurfaceCornersAfterBreak(s, x0, y0, x1, y1, x2, y2, x3, y3, srcX, srcY, srcW, srcH);
-    }
+void gxtkGraphics::PutCorners(gxtkSurface* s, float x0, float y0, float x1, float y1, float x2, float y2, float x3,
+                              float y3, int srcX, int srcY, int srcW, int srcH) {
     gxtkVertex* v = &vertexData[batchCount * 4];
     const float uMin = srcX * s->uScale, uMax = (srcX + srcW) * s->uScale;
     const float vMin = srcY * s->vScale, vMax = (srcY + srcH) * s->vScale;
@@ -344,20 +339,26 @@ int gxtkGraphics::DrawSurfaceCorners(gxtkSurface* s, float x0, float y0, float x
     v[2] = gxtkVertex{x2, y2, uMax, vMax, color};
     v[3] = gxtkVertex{x3, y3, uMin, vMax, color};
     ++batchCount;
+}
+
+int gxtkGraphics::DrawSurfaceCorners(gxtkSurface* s, float x0, float y0, float x1, float y1, float x2, float y2,
+                                     float x3, float y3, int srcX, int srcY, int srcW, int srcH) {
+    // Mostly the frame joins the pending batch; the rest goes the long way round, out
+    // of line, so that this path calls nothing and saves no registers.
+    if (!JoinsQuadBatch(s)) {
+        return DrawSurfaceCornersAfterBreak(s, x0, y0, x1, y1, x2, y2, x3, y3, srcX, srcY, srcW, srcH);
+    }
+    PutCorners(s, x0, y0, x1, y1, x2, y2, x3, y3, srcX, srcY, srcW, srcH);
     return 0;
 }
 
-// Begin ends or starts the batch (and reports the primitive to an observer); the
-// frame then joins the fresh batch through the common path.
+// Begin ends or starts the batch (and reports the primitive to an observer).
 __attribute__((noinline)) int gxtkGraphics::DrawSurfaceCornersAfterBreak(gxtkSurface* s, float x0, float y0, float x1,
                                                                          float y1, float x2, float y2, float x3,
                                                                          float y3, int srcX, int srcY, int srcW,
                                                                          int srcH) {
     Begin(kQuads, s);
-    gxtkBatchObserver* observer = batchObserver;
-    batchObserver = nullptr;  // reported once, by Begin
-    DrawSurfaceCorners(s, x0, y0, x1, y1, x2, y2, x3, y3, srcX, srcY, srcW, srcH);
-    batchObserver = observer;
+    PutCorners(s, x0, y0, x1, y1, x2, y2, x3, y3, srcX, srcY, srcW, srcH);
     return 0;
 }
 
