@@ -42,9 +42,22 @@ run_one() {
     sdl2) [[ -x $SDL ]] || return 0; cmd=("$SDL") ;;
     love) command -v love >/dev/null || return 0; cmd=(love "$HERE/love") ;;
   esac
-  "${cmd[@]}" "${args[@]}" >"$raw" 2>>"$WORK/$name.err" || return 1
+  "${cmd[@]}" "${args[@]}" >"$WORK/out.txt" 2>>"$WORK/$name.err" || return 1
+  grep -v '^#' "$WORK/out.txt" >"$raw"
   cat "$raw" >>"$WORK/$name-$scene.txt"
-  echo "$(stats "$raw" | cut -d' ' -f1)" >>"$WORK/$name-$scene.rounds"
+  echo "$round $(stats "$raw" | cut -d' ' -f1)" >>"$WORK/$name-$scene.rounds"
+  awk '/^# cpu/ { print $3 }' "$WORK/out.txt" >>"$WORK/$name-$scene.cpu"
+}
+
+median_of() {
+  sort -g | awk '{v[NR]=$1} END { if (NR == 0) { print "-"; exit }
+    printf "%.2f\n", (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+}
+
+# Median over the rounds of ours / peer, each round's two medians measured
+# minutes apart at most, so a change of the machine's load between rounds cancels.
+paired_ratio() {
+  join "$WORK/ours-$2.rounds" "$WORK/$1-$2.rounds" | awk '$3 > 0 { print $2 / $3 }' | median_of
 }
 
 PROGRAMS=(ours sdl2 love)
@@ -78,7 +91,11 @@ label() {
   echo "the frame; event polling is outside it. No vsync anywhere (our swap interval 0, SDL2"
   echo "without PRESENTVSYNC and swap interval 0, LOVE t.window.vsync = 0). Every program runs in"
   echo "its own process, interleaved (ours, SDL2, LOVE, ours, ...), $ROUNDS round(s) of $FRAMES frames"
-  echo "after $WARMUP warm-up frames; the figures pool every round's frames."
+  echo "after $WARMUP warm-up frames; the figures pool every round's frames. The paired ratio is the"
+  echo "median over the rounds of our median over the peer's median in the same round. The process"
+  echo "CPU time (CLOCK_PROCESS_CPUTIME_ID over the timed frames, every thread of the process,"
+  echo "the software rasteriser's included; the X server's work is not) is the median of the rounds;"
+  echo "unlike wall time it hardly moves with the load of the machine."
   echo
   for scene in a b; do
     if [[ $scene == a ]]; then
@@ -87,19 +104,20 @@ label() {
       echo "### Scene b: 10,000 1x1 sprites"
     fi
     echo
-    echo "| Program | median ms/frame | p99 ms | max ms | frames | round medians | ours / this |"
-    echo "|---|---:|---:|---:|---:|---|---:|"
+    echo "| Program | median ms/frame | p99 ms | max ms | frames | round medians | ours / this | ours / this, paired by round | process CPU ms/frame |"
+    echo "|---|---:|---:|---:|---:|---|---:|---:|---:|"
     read -r om _ <<<"$(stats "$WORK/ours-$scene.txt")"
     for name in "${PROGRAMS[@]}"; do
       pool=$WORK/$name-$scene.txt
       if [[ ! -s $pool ]]; then
-        echo "| $(label "$name") | not run | | | | | |"
+        echo "| $(label "$name") | not run | | | | | | | |"
         continue
       fi
       read -r m p x n <<<"$(stats "$pool")"
       ratio=$(awk -v a="$om" -v b="$m" 'BEGIN { printf "%.2f", (b > 0) ? a / b : 0 }')
-      rounds=$(paste -sd/ "$WORK/$name-$scene.rounds" | sed 's|/| / |g')
-      echo "| $(label "$name") | $m | $p | $x | $n | $rounds | $ratio |"
+      rounds=$(cut -d' ' -f2 "$WORK/$name-$scene.rounds" | paste -sd/ | sed 's|/| / |g')
+      cpu=$(median_of <"$WORK/$name-$scene.cpu")
+      echo "| $(label "$name") | $m | $p | $x | $n | $rounds | $ratio | $(paired_ratio "$name" "$scene") | $cpu |"
     done
     echo
     for peer in sdl2 love; do

@@ -1,8 +1,10 @@
 // sprite_load.h - the sprite load the three sprite programs draw (ours and the
 // SDL2 one include it; the LOVE program repeats the same generator in Lua): the
 // window size, the scenes, the seeded generator that places and tints every
-// sprite, and the timing summary each program prints.
+// sprite, and the frame times and CPU time each program prints.
 #pragma once
+
+#include <time.h>
 
 #include <algorithm>
 #include <cmath>
@@ -111,9 +113,18 @@ inline Options ParseOptions(int argc, char** argv) {
     return o;
 }
 
-// One line per timed frame, milliseconds, for the section script to pool.
-inline void PrintFrameTimes(const std::vector<double>& ms) {
+// CPU time of the whole process (every thread, the rasteriser's too), ms.
+inline double ProcessCpuMs() {
+    timespec t{};
+    clock_gettime(CLOCK_PROCESS_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e3 + static_cast<double>(t.tv_nsec) / 1e6;
+}
+
+// One line per timed frame, milliseconds, for the section script to pool, then
+// the process's CPU time per timed frame.
+inline void PrintFrameTimes(const std::vector<double>& ms, double cpuMs) {
     for (double v : ms) std::printf("%.4f\n", v);
+    if (!ms.empty()) std::printf("# cpu %.4f\n", cpuMs / static_cast<double>(ms.size()));
 }
 
 }  // namespace sprites

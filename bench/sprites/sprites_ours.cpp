@@ -3,7 +3,8 @@
 // exactly as the host drives them around the game's render (Validate,
 // BeginRender, the context's draw calls, EndRender with the buffer swap), then
 // glFinish so that the software rasteriser's work is inside the timed frame.
-// Run by bench/sprites/run.sh; prints one frame time (ms) per line.
+// Run by bench/sprites/run.sh; prints one frame time (ms) per line, then the
+// process's CPU time per frame.
 #include <GL/gl.h>
 #include <GLFW/glfw3.h>
 
@@ -75,12 +76,14 @@ int main(int argc, char** argv) {
 
     std::vector<double> times;
     times.reserve(static_cast<size_t>(opt.frames));
+    double cpuAtWarm = 0;
     for (int f = 0; f < opt.warmup + opt.frames; ++f) {
+        if (f == opt.warmup) cpuAtWarm = sprites::ProcessCpuMs();
         glfw2::PollEvents();
         const double ms = DrawFrame(device, image, load);
         if (f >= opt.warmup) times.push_back(ms);
     }
-    sprites::PrintFrameTimes(times);
+    sprites::PrintFrameTimes(times, sprites::ProcessCpuMs() - cpuAtWarm);
     glfw2::Terminate();
     return 0;
 }

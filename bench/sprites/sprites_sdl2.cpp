@@ -2,7 +2,8 @@
 // command batching on, no vsync) for comparison with ours: one texture, a colour
 // and alpha modulation per sprite, SDL_RenderCopyF, SDL_RenderPresent, then
 // glFinish so that the software rasteriser's work is inside the timed frame.
-// Run by bench/sprites/run.sh; prints one frame time (ms) per line.
+// Run by bench/sprites/run.sh; prints one frame time (ms) per line, then the
+// process's CPU time per frame.
 #include <GL/gl.h>
 #include <SDL.h>
 
@@ -73,14 +74,16 @@ int main(int argc, char** argv) {
 
     std::vector<double> times;
     times.reserve(static_cast<size_t>(opt.frames));
+    double cpuAtWarm = 0;
     for (int f = 0; f < opt.warmup + opt.frames; ++f) {
+        if (f == opt.warmup) cpuAtWarm = sprites::ProcessCpuMs();
         SDL_Event e;
         while (SDL_PollEvent(&e)) {
         }
         const double ms = DrawFrame(renderer, tex, opt.scene->size, load);
         if (f >= opt.warmup) times.push_back(ms);
     }
-    sprites::PrintFrameTimes(times);
+    sprites::PrintFrameTimes(times, sprites::ProcessCpuMs() - cpuAtWarm);
     SDL_DestroyTexture(tex);
     SDL_DestroyRenderer(renderer);
     SDL_DestroyWindow(window);

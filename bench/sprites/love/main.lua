@@ -4,10 +4,22 @@
 -- present, then glFinish through the FFI so that the software rasteriser's work is
 -- inside the timed frame. Run by bench/sprites/run.sh as
 --   love bench/sprites/love --scene a|b --frames N --warmup W
--- and prints one frame time (ms) per line.
+-- and prints one frame time (ms) per line, then the process's CPU time per frame.
 local ffi = require("ffi")
-ffi.cdef [[ void glFinish(void); ]]
+ffi.cdef [[
+  void glFinish(void);
+  typedef struct { long tv_sec; long tv_nsec; } bench_timespec;
+  int clock_gettime(int clock, bench_timespec* t);
+]]
 local gl = ffi.load("libGL.so.1")
+local CLOCK_PROCESS_CPUTIME_ID = 2
+
+-- CPU time of the whole process (every thread, the rasteriser's too), ms.
+local function processCpuMs()
+  local t = ffi.new("bench_timespec")
+  ffi.C.clock_gettime(CLOCK_PROCESS_CPUTIME_ID, t)
+  return tonumber(t.tv_sec) * 1e3 + tonumber(t.tv_nsec) / 1e6
+end
 
 local WINDOW_W, WINDOW_H = 800, 450
 local SEED = 20261208
@@ -97,17 +109,20 @@ function love.run()
   local scene = SCENES[opt.scene] or SCENES.a
   local image = makeImage(scene.size)
   local list = makeSprites(scene)
-  local frame, times = 0, {}
+  local frame, times, cpuAtWarm = 0, {}, processCpuMs()
   return function()
     love.event.pump()
     for name in love.event.poll() do
       if name == "quit" then return 0 end
     end
+    if frame == opt.warmup then cpuAtWarm = processCpuMs() end
     local ms = drawFrame(image, list)
     frame = frame + 1
     if frame > opt.warmup then times[#times + 1] = ms end
     if frame >= opt.warmup + opt.frames then
+      local cpu = processCpuMs() - cpuAtWarm
       for i = 1, #times do io.write(string.format("%.4f\n", times[i])) end
+      io.write(string.format("# cpu %.4f\n", cpu / #times))
       io.flush()
       return 0
     end
