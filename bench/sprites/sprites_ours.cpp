@@ -58,7 +58,7 @@ int main(int argc, char** argv) {
     glfw2::SetWindowTitle("sprites (ours)");
     glfwSwapInterval(0);
     if (opt.info) {
-        std::printf("%s | %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)),
+        std::printf("%s, OpenGL %s\n", reinterpret_cast<const char*>(glGetString(GL_RENDERER)),
                     reinterpret_cast<const char*>(glGetString(GL_VERSION)));
         glfw2::Terminate();
         return 0;
