@@ -420,8 +420,9 @@ int RunPacing(Session& s, double seconds) {
                 seconds, realSeconds);
     std::printf("| Updates per rendered frame | Frames |\n|---|---|\n");
     for (const auto& [count, frames] : histogram) std::printf("| %d | %d |\n", count, frames);
-    std::printf("\nUpdates run: %lld for %.0f simulated seconds (%.0f due at 60 per second).\n\n", updates, seconds,
-                seconds * kTicksPerSecond);
+    std::printf("\nUpdates run: %lld for %.0f simulated seconds (%.0f due at 60 per second; what the long stall "
+                "left beyond the 7-update cap is dropped, not caught up).\n\n",
+                updates, seconds, seconds * kTicksPerSecond);
     std::printf("| Stall | At (s) | Updates in the next 4 frames | Backlog dropped | Expected |\n|---|---|---|---|---|\n");
     bool stallsAsExpected = true;
     for (const Stall& st : stalls) {
