@@ -21,7 +21,7 @@ PACKAGES=(
   # benchmarks: instruction counts, whole-command timing, and the peers they are
   # measured beside (another 2D renderer and engine, another language's collector,
   # a conservative collector)
-  valgrind hyperfine libsdl2-dev love liblua5.4-dev libgc-dev
+  valgrind hyperfine strace libsdl2-dev love liblua5.4-dev libgc-dev
 )
 
 missing=()
