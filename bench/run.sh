@@ -34,31 +34,13 @@ OUT=${OUT:-$BUILD_DIR/report.md}
 mkdir -p "$(dirname "$OUT")"
 
 SECTIONS=$(mktemp -d)
-XVFB_PID=""
+source "$ROOT/scripts/display.sh"
 cleanup() {
   rm -rf "$SECTIONS"
-  if [[ -n $XVFB_PID ]]; then kill "$XVFB_PID" 2>/dev/null || true; wait "$XVFB_PID" 2>/dev/null || true; fi
+  stop_display
 }
 trap cleanup EXIT
-
-# A display of our own when none is set: the first free number from 90 up.
-if [[ -z ${DISPLAY:-} ]]; then
-  for n in $(seq 90 130); do
-    [[ -e /tmp/.X11-unix/X$n || -e /tmp/.X$n-lock ]] && continue
-    Xvfb ":$n" -screen 0 1280x720x24 -nolisten tcp >/dev/null 2>&1 &
-    XVFB_PID=$!
-    for _ in $(seq 50); do
-      [[ -e /tmp/.X11-unix/X$n ]] && break
-      sleep 0.1
-    done
-    if [[ -e /tmp/.X11-unix/X$n ]] && kill -0 "$XVFB_PID" 2>/dev/null; then
-      export DISPLAY=:$n
-      break
-    fi
-    XVFB_PID=""
-  done
-  [[ -n ${DISPLAY:-} ]] || { echo "bench: could not start Xvfb" >&2; exit 1; }
-fi
+start_display 1280x720x24
 export ALSOFT_CONF=$ROOT/tests/support/alsoft-null.conf
 
 FAILED=()

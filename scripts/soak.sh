@@ -19,29 +19,9 @@ RESIZE_EVERY=${RESIZE_EVERY:-50000}
 cmake -S . -B "$BUILD_DIR" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$BUILD_DIR" -j"$(nproc)" --target soak
 
-XVFB_PID=
-cleanup() {
-  if [ -n "$XVFB_PID" ]; then kill "$XVFB_PID" 2>/dev/null || true; fi
-}
-trap cleanup EXIT
-if [ -z "${DISPLAY:-}" ]; then
-  for n in $(seq 90 120); do
-    if [ ! -e "/tmp/.X11-unix/X$n" ] && [ ! -e "/tmp/.X$n-lock" ]; then
-      Xvfb ":$n" -screen 0 1920x1080x24 -nolisten tcp >/dev/null 2>&1 &
-      XVFB_PID=$!
-      export DISPLAY=":$n"
-      for _ in $(seq 50); do
-        [ -e "/tmp/.X11-unix/X$n" ] && break
-        sleep 0.1
-      done
-      break
-    fi
-  done
-  if [ -z "${DISPLAY:-}" ]; then
-    echo "soak: no free display for Xvfb" >&2
-    exit 1
-  fi
-fi
+source scripts/display.sh
+trap stop_display EXIT
+start_display
 
 export ALSOFT_CONF="$ROOT/tests/support/alsoft-null.conf"
 START=$(date +%s)
