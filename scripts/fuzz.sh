@@ -9,7 +9,8 @@
 #   bash scripts/fuzz.sh [SECONDS_PER_TARGET]
 #
 # FUZZ_TARGETS="ogg png" limits the run to some targets; FUZZ_BUILD_DIR moves the
-# build folder. Needs no display and no sound device.
+# build folder; FUZZ_SEED fixes the fuzzers' random seed (0, the default, draws a
+# new one each run). Needs no display and no sound device.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$(pwd)
@@ -50,7 +51,7 @@ for target in "${TARGETS[@]}"; do
     rm -f "$artifacts"/*
     status=0
     # New inputs go to the first folder only; seeds and regressions are just read.
-    "$exe" -max_total_time="$SECONDS_PER_TARGET" -timeout=5 -rss_limit_mb=2048 \
+    "$exe" -max_total_time="$SECONDS_PER_TARGET" -seed="${FUZZ_SEED:-0}" -timeout=5 -rss_limit_mb=2048 \
         -dict="$FUZZ_DIR/fuzz.dict" -print_final_stats=1 \
         -artifact_prefix="$artifacts/" \
         "$corpus" "$FUZZ_DIR/seeds/$target" "$FUZZ_DIR/regressions/$target" >"$log" 2>&1 || status=$?
