@@ -29,8 +29,9 @@ struct gxtkSurface : gxtkObject {
     static int simulatedAllocationFailures;
 };
 
-// Decodes an image file into 1 to 4 bytes per pixel; null if it cannot be opened,
-// decoded, or is too large to be trusted (see kMaxImageSide / kMaxImageBytes).
+// Decodes a PNG file into 1 to 4 bytes per pixel; null if it cannot be opened, is
+// not a PNG, cannot be decoded, or is too large to be trusted (see kMaxImageSide /
+// kMaxImageBytes).
 unsigned char* loadImage(const String& path, int* width, int* height, int* depth);
 
 // Hostile-file guard of the decoder.

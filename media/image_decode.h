@@ -6,6 +6,6 @@
 
 #include <cstdio>
 
-// Reads the file from its start and leaves it open; null if it cannot be decoded
-// or is too large to be trusted. Free the pixels with stbi_image_free.
+// Reads the file from its start and leaves it open; null if it is not a whole PNG
+// file, cannot be decoded or is too large to be trusted. Free the pixels with stbi_image_free.
 unsigned char* decodeImage(FILE* file, int* width, int* height, int* depth);

@@ -83,11 +83,14 @@ std::uint32_t BigEndian32(const unsigned char* b) {
     return static_cast<std::uint32_t>(b[0]) << 24 | b[1] << 16 | b[2] << 8 | b[3];
 }
 
-// False when a PNG file has a chunk longer than what is left of the file. The
-// decoder sizes its buffer from the chunk's length before reading it, so a damaged
-// length would have it reserve up to 4 GB for a few bytes of data. Anything that is
-// not a PNG passes untouched; the file is read from its start.
-bool PngChunksFit(FILE* f) {
+// True for a PNG file whose every chunk fits in the file. The game's images are
+// all PNG, and only that decoder is let near a file: the other formats the
+// decoder library would recognise from a file's first bytes (PNM, TGA, PSD, GIF,
+// ...) are never shipped, and some of them do unchecked arithmetic on the numbers
+// in their headers. The chunk lengths are checked because the decoder sizes its
+// buffer from a chunk's length before reading it, so a damaged length would have
+// it reserve up to 4 GB for a few bytes of data. The file is read from its start.
+bool IsWholePng(FILE* f) {
     unsigned char head[kPngChunkHeader];
     if (std::fseek(f, 0, SEEK_END) != 0) return false;
     const long size = std::ftell(f);
@@ -95,7 +98,7 @@ bool PngChunksFit(FILE* f) {
     if (size < 0) return false;
     if (std::fread(head, 1, sizeof head, f) != sizeof head ||
         std::memcmp(head, kPngSignature, sizeof head) != 0) {
-        return true;
+        return false;
     }
     for (long at = sizeof head; at + kPngChunkHeader <= size;) {
         if (std::fread(head, 1, sizeof head, f) != sizeof head) return false;  // length and type
@@ -128,9 +131,9 @@ unsigned char* decodeImage(FILE* f, int* width, int* height, int* depth) {
     // The header is checked before decoding: a crafted file can claim a size whose
     // decode would exhaust memory.
     int w = 0, h = 0, channels = 0;
-    const bool fits = PngChunksFit(f);
+    const bool png = IsWholePng(f);
     std::rewind(f);
-    if (!fits || !stbi_info_from_file(f, &w, &h, &channels) || !ImageSizeAcceptable(w, h, channels)) return nullptr;
+    if (!png || !stbi_info_from_file(f, &w, &h, &channels) || !ImageSizeAcceptable(w, h, channels)) return nullptr;
     std::rewind(f);
     return stbi_load_from_file(f, width, height, depth, 0);
 }

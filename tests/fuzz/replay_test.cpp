@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <ostream>
 #include <string>
 #include <vector>
 
@@ -25,6 +26,11 @@ struct Input {
     fuzz::Entry run;
     fs::path file;
 };
+
+// What a test's parameter shows in listings: the file, not the struct's bytes.
+void PrintTo(const Input& input, std::ostream* os) {
+    *os << input.target << '/' << input.kind << '/' << input.file.filename().string();
+}
 
 std::vector<Input> CollectInputs() {
     std::vector<Input> inputs;

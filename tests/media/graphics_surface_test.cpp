@@ -199,6 +199,40 @@ TEST_F(SurfaceTest, HostileHeadersAreRefusedBeforeDecoding) {
     EXPECT_EQ(testing::internal::GetCapturedStdout(), "");
 }
 
+TEST_F(SurfaceTest, OnlyPngFilesReachTheDecoder) {
+    // A 2 x 1 grey image as binary PNM and as uncompressed TGA: the decoder library
+    // reads both, the loader must not hand them to it.
+    const std::string pnm("P5\n2 1\n255\n\x40\x80", 13);
+    const std::string tga("\0\0\3\0\0\0\0\0\0\0\0\0\2\0\1\0\x08\0\x40\x80", 20);
+    // A PNM header whose width overflows the decoder's arithmetic.
+    const std::string overflowing("P5\n5555555555 1\n255\n\x40", 21);
+    for (const std::string& bytes : {pnm, tga}) {
+        int w = 0, h = 0, depth = 0;
+        unsigned char* px = stbi_load_from_memory(reinterpret_cast<const unsigned char*>(bytes.data()),
+                                                  static_cast<int>(bytes.size()), &w, &h, &depth, 0);
+        ASSERT_NE(px, nullptr) << stbi_failure_reason();
+        EXPECT_EQ(w, 2);
+        stbi_image_free(px);
+    }
+    const std::string files[] = {dir.File("grey.png"), dir.File("grey.tga"), dir.File("wide.pgm")};
+    std::ofstream(files[0], std::ios::binary) << pnm;
+    std::ofstream(files[1], std::ios::binary) << tga;
+    std::ofstream(files[2], std::ios::binary) << overflowing;
+    for (const std::string& file : files) {
+        int w = -1, h = -1, depth = -1;
+        EXPECT_EQ(loadImage(String(file.c_str()), &w, &h, &depth), nullptr) << file;
+        EXPECT_EQ(Load(file), nullptr) << file;
+    }
+    // The same pixels as a PNG load.
+    const std::string png = dir.File("grey-real.png");
+    ASSERT_TRUE(WritePng(png, 2, 1, 1, {0x40, 0x80}));
+    int w = 0, h = 0, depth = 0;
+    unsigned char* px = loadImage(String(png.c_str()), &w, &h, &depth);
+    ASSERT_NE(px, nullptr);
+    EXPECT_EQ(px[1], 0x80);
+    stbi_image_free(px);
+}
+
 TEST_F(SurfaceTest, SideLimitHoldsForAGenuineImageThatWouldDecode) {
     // Both files are real, decodable images; only the guard tells them apart.
     const std::string over = dir.File("over.png"), edge = dir.File("edge.png");
