@@ -22,6 +22,7 @@ constexpr int kPacketComment = 3;
 constexpr int kPacketSetup = 5;
 constexpr int kPacketTagBytes = 7;         // the type byte and "vorbis"
 constexpr std::uint32_t kCodebookSync = 0x564342;
+constexpr std::uint64_t kMaxDecoderInt = 0x7FFFFFFF;
 constexpr int kMaxCodewordLength = 32;
 constexpr int kMaxLookupType = 2;
 
@@ -132,20 +133,22 @@ int BitsFor(std::uint64_t n) {
     return bits;
 }
 
+// True when r to the power dims is at most `limit`.
+bool PowerAtMost(std::uint64_t r, std::uint64_t dims, std::uint64_t limit) {
+    std::uint64_t power = 1;
+    for (std::uint64_t i = 0; i < dims && power != 0; ++i) {
+        power *= r;
+        if (power > limit) return false;
+    }
+    return power <= limit;
+}
+
 // The largest r with r to the power dims not above entries.
 std::uint64_t Lookup1Values(std::uint64_t entries, std::uint64_t dims) {
-    auto fits = [&](std::uint64_t r) {
-        std::uint64_t power = 1;
-        for (std::uint64_t i = 0; i < dims; ++i) {
-            power *= r;
-            if (power > entries) return false;
-        }
-        return true;
-    };
     std::uint64_t lo = 0, hi = entries;
     while (lo < hi) {
         const std::uint64_t mid = lo + (hi - lo + 1) / 2;
-        if (fits(mid)) lo = mid; else hi = mid - 1;
+        if (PowerAtMost(mid, dims, entries)) lo = mid; else hi = mid - 1;
     }
     return lo;
 }
@@ -186,6 +189,9 @@ bool CodebookSound(BitReader& r, std::size_t maxBytes) {
     std::uint64_t ignored, valueBits;
     if (!r.Get(32, &ignored) || !r.Get(32, &ignored) || !r.Get(4, &valueBits) || !r.Get(1, &ignored)) return false;
     const std::uint64_t values = lookupType == 1 ? Lookup1Values(entries, dims) : entries * dims;
+    // The decoder checks its own count of a table of the first kind by raising
+    // count + 1 to the power dims and converting the result to an int: it must fit.
+    if (lookupType == 1 && !PowerAtMost(values + 1, dims, kMaxDecoderInt)) return false;
     return r.Skip(values * (valueBits + 1));
 }
 

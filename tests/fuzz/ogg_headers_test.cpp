@@ -114,6 +114,31 @@ TEST(OggLoader, RefusesCodebooksTooLargeForTheDecodersMemory) {
     EXPECT_EQ(d.block, nullptr);
 }
 
+// A file the fuzzer made: its fifth codebook has a lookup table of the first kind,
+// 441 entries of 2,050 dimensions. The decoder would check that table's size by
+// raising 2 to the power 2,050 and converting it to an int; with 2 dimensions the
+// same file passes the header check.
+TEST(OggLoader, RefusesALookupTableWhoseSizeCheckOverflowsTheDecoder) {
+    std::ifstream in(std::string(TUMBLEROO_SOURCE_DIR) + "/tests/fuzz/regressions/ogg/lookup-check-overflows-int.ogg",
+                     std::ios::binary);
+    const Bytes found((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    constexpr std::size_t kBook = 2468;
+    ASSERT_GT(found.size(), kBook + 8);
+    ASSERT_EQ(std::string(found.begin() + kBook, found.begin() + kBook + 3), "BCV");
+    ASSERT_EQ(found[kBook + 3] | found[kBook + 4] << 8, 2050);
+    Decoded d(found);
+    EXPECT_FALSE(d.sound);
+    EXPECT_EQ(d.block, nullptr);
+
+    Bytes twoDimensions = found;
+    twoDimensions[kBook + 3] = 2;
+    twoDimensions[kBook + 4] = 0;
+    FILE* f = fuzz::OpenBytes(twoDimensions.data(), twoDimensions.size());
+    ASSERT_NE(f, nullptr);
+    EXPECT_TRUE(oggHeadersSound(f, kTableBytes));
+    std::fclose(f);
+}
+
 TEST(OggLoader, RefusesFilesCutInsideTheirHeaders) {
     const Bytes seed = Seed("sox-stereo.ogg");
     const std::size_t setup = HeaderBody(seed, 5);
