@@ -35,19 +35,15 @@ protected:
 
     void SetUp() override {
         GameTest::SetUp();
-        StartMachine();
+        Enter();
     }
 
-    void StartMachine() {
+    void Enter() {
         Render();
         RunLoader();
-        game->machine = kCometrow;
-        game->state = 11;
-        Tick();
-        RunLoader();
+        StartMachine(kCometrow);
         ASSERT_EQ(game->state, 10);
         ASSERT_EQ(game->reelCount, kLanes);
-        Tick();
         soundMark = game->sfxChannel;
     }
 
@@ -420,7 +416,7 @@ TEST_F(Cometrow, TheShipStandsJustRightOfItsLanesCentreAndSlidesDuringAMove) {
 
 TEST_F(Cometrow, ThePortraitLayoutPutsTheButtonsSideBySide) {
     Recreate(480, 640);
-    StartMachine();
+    Enter();
     ASSERT_EQ(game->landscape, 0);
     // The landscape position of "Move->" (below SPIN) does nothing here.
     Press(game->spinX, game->spinY + 0.25f * game->spinH);

@@ -14,7 +14,6 @@ namespace {
 using gametest::GameTest;
 
 constexpr int kMachineCubewick = 2;
-constexpr int kStateStart = 11;
 
 class CubewickScreen : public GameTest {
 protected:
@@ -22,11 +21,7 @@ protected:
         GameTest::SetUp();
         Render();
         RunLoader();
-        game->machine = kMachineCubewick;
-        game->state = kStateStart;
-        Tick();
-        RunLoader();
-        Tick();
+        StartMachine(kMachineCubewick);
     }
 
     static void KeepShot(const std::vector<unsigned>& px, const char* name) {

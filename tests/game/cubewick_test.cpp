@@ -34,18 +34,13 @@ class Cubewick : public GameTest {
 protected:
     void SetUp() override {
         GameTest::SetUp();
-        StartMachine(kMachineCubewick);
+        Enter(kMachineCubewick);
     }
 
-    // As the menu starts a machine: the start tick, then the reload it may cause.
-    void StartMachine(int machine) {
+    void Enter(int machine) {
         Render();  // fits the virtual screen, so pointer positions map 1:1
         RunLoader();
-        game->machine = machine;
-        game->state = kStateStart;
-        Tick();
-        RunLoader();
-        Tick();  // the first play tick lays out the SPIN control
+        StartMachine(machine);
         ASSERT_EQ(game->state, kStatePlay);
     }
 
@@ -77,14 +72,7 @@ protected:
 
     // The walker is the only reel-sheet image drawn exactly on the pay line's y
     // (cells are drawn two units lower).
-    Record Walker() const {
-        for (int i = 0; i < RecordCount(); ++i) {
-            const Record r = Rec(i);
-            if (r.kind == 1 && r.y == game->reelCentreY) return r;
-        }
-        ADD_FAILURE() << "no walker drawn";
-        return Record{};
-    }
+    Record Walker() const { return ImageAtY(gametest::kSlotReelSheet, game->reelCentreY); }
 };
 
 TEST_F(Cubewick, LoaderSetsTheMachineUpOnTheSecondBank) {
@@ -281,43 +269,12 @@ protected:
             gametest::WritePng(sheet, 8 * 64, 4 * 64);
         }
         for (int n = 1; n <= 29; ++n) {
-            if (n % 10 != 0) WriteSizedWav(n, kBaseSamples + n);
+            char name[32];
+            std::snprintf(name, sizeof name, "sfx/%03d.wav", n);
+            if (n % 10 != 0) gametest::WriteWav(name, kBaseSamples + n);
         }
     }
     static constexpr int kBaseSamples = 100;
-
-    static void WriteSizedWav(int number, int samples) {
-        char name[32];
-        std::snprintf(name, sizeof name, "sfx/%03d.wav", number);
-        const std::string path = gametest::DataDir() + "/" + name;
-        std::vector<unsigned char> b;
-        auto put = [&b](const char* s) { b.insert(b.end(), s, s + 4); };
-        auto put32 = [&b](unsigned v) {
-            for (int i = 0; i < 4; ++i) b.push_back(static_cast<unsigned char>(v >> (8 * i)));
-        };
-        auto put16 = [&b](unsigned v) {
-            b.push_back(static_cast<unsigned char>(v));
-            b.push_back(static_cast<unsigned char>(v >> 8));
-        };
-        put("RIFF");
-        put32(36 + samples);
-        put("WAVE");
-        put("fmt ");
-        put32(16);
-        put16(1);
-        put16(1);
-        put32(8000);
-        put32(8000);
-        put16(1);
-        put16(8);
-        put("data");
-        put32(samples);
-        for (int i = 0; i < samples; ++i) b.push_back(static_cast<unsigned char>(128 + (i % 2 ? 20 : -20)));
-        FILE* f = std::fopen(path.c_str(), "wb");
-        ASSERT_NE(f, nullptr) << path;
-        ASSERT_EQ(std::fwrite(b.data(), 1, b.size(), f), b.size());
-        std::fclose(f);
-    }
 
     int FileInSlot(int slot) const {
         if (!game->sounds[slot] || !game->sounds[slot]->sample) return -1;
@@ -343,7 +300,7 @@ protected:
 };
 
 TEST_F(CubewickBank, SwitchingMachinesReloadsEveryAssetWithTheRightBank) {
-    StartMachine(kMachinePlat);
+    Enter(kMachinePlat);
     for (int slot = 11; slot <= 19; ++slot) EXPECT_EQ(FileInSlot(slot), slot) << slot;
 
     EmptySlots();

@@ -46,27 +46,22 @@ protected:
 
     void SetUp() override {
         GameTest::SetUp();
-        StartMachine();
+        Enter();
     }
 
-    // The play flow's entry (state 11) on a freshly loaded game, as the menu
-    // starts it, then one tick of play so the reels have laid out the panel.
-    void StartMachine() {
+    // The machine started on a freshly loaded game, as the menu starts it.
+    void Enter() {
         Render();
         RunLoader();
-        game->machine = kFizzcrate;
-        game->state = 11;
-        Tick();
-        RunLoader();
+        StartMachine(kFizzcrate);
         ASSERT_EQ(game->state, 10);
         ASSERT_EQ(game->reelCount, kReels);
-        Tick();
         soundMark = game->sfxChannel;
     }
 
     void UsePortrait() {
         Recreate(480, 640);
-        StartMachine();
+        Enter();
         ASSERT_EQ(game->landscape, 0);
     }
 

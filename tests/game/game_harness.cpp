@@ -25,6 +25,7 @@ namespace {
 
 constexpr double kTickSeconds = 1.0 / kTicksPerSecond;
 constexpr int kLoaderTickLimit = 100;
+constexpr int kStateStartGame = 11;  // the menu's hand-over to the play flow
 constexpr int kWindowAttempts = 5;
 constexpr int kWindowRetryMicros = 200000;
 
@@ -209,10 +210,9 @@ void WritePngPixels(const std::string& name, int w, int h, const std::vector<uns
     ASSERT_TRUE(stbi_write_png(path.c_str(), w, h, 4, pixels.data(), w * 4)) << path;
 }
 
-void WriteWav(const std::string& name) {
+void WriteWav(const std::string& name, int samples) {
     const fs::path path = fs::path(DataDir()) / name;
     fs::create_directories(path.parent_path());
-    const int samples = 64;
     const int rate = 8000;
     std::vector<unsigned char> b;
     auto put = [&b](const char* s) { b.insert(b.end(), s, s + 4); };
@@ -346,6 +346,14 @@ int GameTest::RunLoader() {
 
 void GameTest::Render() { app->InvokeOnRender(); }
 
+void GameTest::StartMachine(int machine) {
+    game->machine = machine;
+    game->state = kStateStartGame;
+    Tick();
+    RunLoader();
+    Tick();
+}
+
 std::vector<unsigned> GameTest::RenderAndRead() {
     gxtkGraphics* g = app->graphics;
     std::vector<unsigned> out;
@@ -404,6 +412,15 @@ Record GameTest::Rec(int index) const {
     const float* f = game->drawList.Data() + index * kRecordFloats;
     return Record{f[REC_KIND], f[REC_X], f[REC_Y],     f[REC_ROT], f[REC_W], f[REC_H],
                   f[REC_FRAME], f[REC_ALPHA], f[REC_R], f[REC_G], f[REC_B]};
+}
+
+Record GameTest::ImageAtY(int slot, float y) const {
+    for (int i = 0; i < RecordCount(); ++i) {
+        const Record r = Rec(i);
+        if (r.kind == slot && r.y == y) return r;
+    }
+    ADD_FAILURE() << "no image of slot " << slot << " drawn at y " << y;
+    return Record{};
 }
 
 }  // namespace gametest

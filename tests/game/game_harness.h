@@ -56,6 +56,9 @@ public:
     glfw2::JoystickState GetJoystick() override { return joystick; }
 };
 
+// The image slot the loader puts the current machine's reel sheet in.
+constexpr int kSlotReelSheet = 1;
+
 // Largest size a test may report and still read real pixels back.
 constexpr int kWindowMaxW = 1280;
 constexpr int kWindowMaxH = 1024;
@@ -76,8 +79,8 @@ std::string DataDir();  // absolute path of the data/ now in use
 void WritePng(const std::string& name, int w, int h, unsigned rgba = 0xffffffffu);
 // A PNG from explicit pixels (0xAABBGGRR in memory order R, G, B, A), row by row.
 void WritePngPixels(const std::string& name, int w, int h, const std::vector<unsigned>& pixels);
-// A short 8-bit mono PCM WAV at data/<name>.
-void WriteWav(const std::string& name);
+// A short 8-bit mono PCM WAV at data/<name>, `samples` bytes of sound.
+void WriteWav(const std::string& name, int samples = 64);
 // Every image and sound file the loader asks for at the given tier, as fixtures.
 void WriteLoaderFixtures(int tier);
 
@@ -107,6 +110,10 @@ protected:
     int RunLoader();
     // One host render (BeginRender, m_OnRender, EndRender with the swap).
     void Render();
+    // What the menu does to start a machine (state 11 with `machine` chosen), then
+    // the reload its sound bank asks for and one tick of play, which lays the reels
+    // and the panel out.
+    void StartMachine(int machine);
     // Renders one frame and reads back its pixels before the swap; 0xAARRGGBB values.
     std::vector<unsigned> RenderAndRead();
     unsigned PixelAt(const std::vector<unsigned>& pixels, int x, int y) const;
@@ -133,6 +140,9 @@ protected:
 
     int RecordCount() const;
     Record Rec(int index) const;
+    // The first record of image slot `slot` drawn exactly at virtual y; a test
+    // failure when there is none.
+    Record ImageAtY(int slot, float y) const;
 };
 
 }  // namespace gametest

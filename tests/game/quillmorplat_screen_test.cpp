@@ -14,7 +14,6 @@ namespace {
 using gametest::GameTest;
 
 constexpr int kMachinePlat = 1;
-constexpr int kStateStart = 11;
 constexpr int kSettleLimit = 1500;
 
 class QuillmorPlatScreen : public GameTest {
@@ -23,11 +22,7 @@ protected:
         GameTest::SetUp();
         Render();
         RunLoader();
-        game->machine = kMachinePlat;
-        game->state = kStateStart;
-        Tick();
-        RunLoader();
-        Tick();
+        StartMachine(kMachinePlat);
         // Plain floor everywhere: black behind the bar's rows, and a run that lasts.
         for (int r = 0; r < 8; ++r) {
             for (int cell = 0; cell < 100; ++cell) game->reelCells[r * 500 + cell * 5] = 1;

@@ -17,7 +17,6 @@ using gametest::Record;
 constexpr int kMachinePlat = 1;
 constexpr int kStateMenu = 1;
 constexpr int kStatePlay = 10;
-constexpr int kStateStart = 11;
 constexpr int kReels = 8;
 constexpr int kCellTicks = 16;
 constexpr int kRunTicks = 600;
@@ -34,13 +33,8 @@ protected:
         StartGame();
     }
 
-    // As the menu starts the machine: the start tick, then the reload it may cause.
     void StartGame() {
-        game->machine = kMachinePlat;
-        game->state = kStateStart;
-        Tick();
-        RunLoader();
-        Tick();  // the first play tick lays out the SPIN control
+        StartMachine(kMachinePlat);
         ASSERT_EQ(game->state, kStatePlay);
     }
 
@@ -85,14 +79,7 @@ protected:
     }
 
     // The runner is the reel-sheet image drawn exactly on the pay line's y.
-    Record Runner() const {
-        for (int i = 0; i < RecordCount(); ++i) {
-            const Record r = Rec(i);
-            if (r.kind == 1 && r.y == game->reelCentreY) return r;
-        }
-        ADD_FAILURE() << "no runner drawn";
-        return Record{};
-    }
+    Record Runner() const { return ImageAtY(gametest::kSlotReelSheet, game->reelCentreY); }
 };
 
 TEST_F(QuillmorPlat, LoaderSetsTheMachineUp) {

@@ -72,16 +72,6 @@ protected:
         RunLoader();
     }
 
-    // What the menu does to start a machine, then the reload its sound bank asks for
-    // and one tick of play, which lays the reels and the panel out.
-    void StartMachine(int m) {
-        game->machine = m;
-        game->state = 11;
-        Tick();
-        RunLoader();
-        Tick();
-    }
-
     int Symbol(int reel, int cell) const { return game->reelCells[reel * kReelInts + cell * kCellInts]; }
     void SetStrip(int reel, int symbol) {
         for (int c = 0; c < 100; ++c) game->reelCells[reel * kReelInts + c * kCellInts] = symbol;
