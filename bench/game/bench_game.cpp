@@ -64,6 +64,15 @@ double Percentile(std::vector<double> v, double share) {
 
 const char* Verdict(bool met) { return met ? "met" : "missed"; }
 
+// The tour of every screen with `probe`; false, after saying why, when a screen
+// could not be reached.
+bool TourWith(Session& s, Probe& probe) {
+    std::string why;
+    if (benchgame::Tour(s, probe, &why)) return true;
+    std::fprintf(stderr, "bench_game: %s\n", why.c_str());
+    return false;
+}
+
 // ---------------------------------------------------------------------------
 // Draw calls
 // ---------------------------------------------------------------------------
@@ -121,11 +130,7 @@ int RunDrawCalls(Session& s, int frames) {
     std::printf("|---|---|---|---|---|---|---|---|---|\n");
     DrawCallProbe probe(frames);
     s.renderFrames = false;
-    std::string why;
-    if (!benchgame::Tour(s, probe, &why)) {
-        std::fprintf(stderr, "bench_game: %s\n", why.c_str());
-        return 1;
-    }
+    if (!TourWith(s, probe)) return 1;
     std::printf("\n**Budget: draw calls equal to the fewest possible on every frame: %s.**\n\n",
                 Verdict(probe.allEqual));
     return 0;
@@ -205,11 +210,7 @@ int RunAllocs(Session& s, int frames) {
                 "Render collected bytes/frame (max) | Render verdict |\n");
     std::printf("|---|---|---|---|---|---|---|---|---|---|\n");
     AllocProbe probe(frames);
-    std::string why;
-    if (!benchgame::Tour(s, probe, &why)) {
-        std::fprintf(stderr, "bench_game: %s\n", why.c_str());
-        return 1;
-    }
+    if (!TourWith(s, probe)) return 1;
     std::printf("\n**Budget: no allocation by the renderer and the display list: %s.**\n\n",
                 Verdict(probe.renderClean));
     return 0;
@@ -255,11 +256,7 @@ private:
 
 int RunCost(Session& s, int frames) {
     CostProbe probe(frames);
-    std::string why;
-    if (!benchgame::Tour(s, probe, &why)) {
-        std::fprintf(stderr, "bench_game: %s\n", why.c_str());
-        return 1;
-    }
+    if (!TourWith(s, probe)) return 1;
     std::printf("valgrind\t%s\n", RUNNING_ON_VALGRIND ? "yes" : "no");
     return 0;
 }
