@@ -128,7 +128,7 @@ struct gxtkGraphics : gxtkObject {
     // the device a matrix for every image. Batched like any quad; every argument
     // travels in a register.
     int DrawSurfaceCorners(gxtkSurface* s, float x0, float y0, float x1, float y1, float x2, float y2, float x3,
-                    float y3, int srcX, int srcY, int srcW, int srcH);
+                           float y3, int srcX, int srcY, int srcW, int srcH);
 
     // Segment count of an oval with these radii under the current matrix.
     int OvalSegments(float rx, float ry) const;
