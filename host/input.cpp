@@ -29,6 +29,19 @@ int UnitBits(int unit) { return static_cast<int>(static_cast<unsigned>(unit) << 
 bool IsShift(int code) { return code == kKeyLeftShift || code == kKeyRightShift; }
 bool IsControl(int code) { return code == kKeyLeftControl || code == kKeyRightControl; }
 
+// Shift or Control for one of their side keys, else 0.
+int DerivedOf(int code) {
+    if (IsShift(code)) return kKeyShift;
+    if (IsControl(code)) return kKeyControl;
+    return 0;
+}
+
+// The two side keys of Shift or Control.
+void SidesOf(int derived, int* left, int* right) {
+    *left = derived == kKeyShift ? kKeyLeftShift : kKeyLeftControl;
+    *right = derived == kKeyShift ? kKeyRightShift : kKeyRightControl;
+}
+
 }  // namespace
 
 // Every key word, the queue, its counters, the pointer and the sticks start at 0
@@ -92,9 +105,11 @@ float gxtkInput::AccelZ() { return 0; }
 // auto-repeat), which must neither count again nor touch Shift/Control. The count
 // stops at 255 so that a long burst between two updates (for instance while the
 // game is suspended) can never carry into the down bit.
+// A press of a key whose tap is still waiting for its update is a fresh press: it
+// counts, and the key is simply held from now on.
 bool gxtkInput::PressOne(int code) {
     int& word = keyStates[code];
-    if (word & kKeyDownBit) return false;
+    if ((word & kKeyDownBit) && !(word & kKeyReleaseDueBit)) return false;
     int hits = word & kKeyHitMask;
     if (hits < kKeyHitMask) ++hits;
     word = kKeyDownBit | hits;
@@ -104,7 +119,7 @@ bool gxtkInput::PressOne(int code) {
 bool gxtkInput::ReleaseOne(int code) {
     int& word = keyStates[code];
     if (!(word & kKeyDownBit)) return false;
-    word &= ~kKeyDownBit;
+    word &= ~(kKeyDownBit | kKeyReleaseDueBit);
     return true;
 }
 
@@ -113,20 +128,45 @@ bool gxtkInput::ReleaseOne(int code) {
 int gxtkInput::OnKeyDown(int key) {
     if (key <= 0 || key >= kInputKeyCount) return 0;
     if (!PressOne(key)) return 0;
-    if (IsShift(key)) PressOne(kKeyShift);
-    if (IsControl(key)) PressOne(kKeyControl);
+    if (int derived = DerivedOf(key)) PressOne(derived);
+    return 0;
+}
+
+// A key still counting presses no update has seen went down after the last update:
+// its release waits for the end of the next one (EndUpdate), so that update sees it
+// held. A key the game has already seen held goes up at once, as it always did.
+int gxtkInput::OnKeyUp(int key) {
+    if (key <= 0 || key >= kInputKeyCount) return 0;
+    int& word = keyStates[key];
+    if (!(word & kKeyDownBit) || (word & kKeyReleaseDueBit)) return 0;
+    if (word & kKeyHitMask) {
+        word |= kKeyReleaseDueBit;
+        // Shift or Control waits with its last side key, so that pressing a side key
+        // again before the update counts as a fresh press of Shift or Control too.
+        int derived = DerivedOf(key);
+        if (derived && !SideHeld(derived)) keyStates[derived] |= kKeyReleaseDueBit;
+        return 0;
+    }
+    Release(key);
     return 0;
 }
 
 // Shift (16) and Control (17) go up only when neither side's key is still down.
-int gxtkInput::OnKeyUp(int key) {
-    if (key <= 0 || key >= kInputKeyCount) return 0;
-    if (!ReleaseOne(key)) return 0;
-    if (IsShift(key) && !KeyDown(kKeyLeftShift) && !KeyDown(kKeyRightShift)) ReleaseOne(kKeyShift);
-    if (IsControl(key) && !KeyDown(kKeyLeftControl) && !KeyDown(kKeyRightControl)) {
-        ReleaseOne(kKeyControl);
-    }
-    return 0;
+void gxtkInput::Release(int code) {
+    if (!ReleaseOne(code)) return;
+    int derived = DerivedOf(code);
+    if (!derived) return;
+    int left = 0, right = 0;
+    SidesOf(derived, &left, &right);
+    if (!KeyDown(left) && !KeyDown(right)) ReleaseOne(derived);
+}
+
+// A side key of Shift or Control that is down and not merely waiting for its release.
+bool gxtkInput::SideHeld(int derived) const {
+    int left = 0, right = 0;
+    SidesOf(derived, &left, &right);
+    auto held = [this](int code) { return (keyStates[code] & (kKeyDownBit | kKeyReleaseDueBit)) == kKeyDownBit; };
+    return held(left) || held(right);
 }
 
 // Characters past the 32nd of one update are dropped.
@@ -167,12 +207,21 @@ void gxtkInput::ReadJoystick() {
     }
 }
 
-// Hits are per update; down bits carry over. Unread characters are dropped.
+// Hits are per update; down bits carry over, except those of taps the update has
+// now seen. Unread characters are dropped.
 int gxtkInput::EndUpdate() {
     for (int& word : keyStates) word &= ~kKeyHitMask;
+    ReleaseDueKeys();
     charPut = 0;
     charGet = 0;
     return 0;
+}
+
+// In code order, so both Shift keys tapped together release Shift with the second.
+void gxtkInput::ReleaseDueKeys() {
+    for (int code = 1; code < kInputKeyCount; ++code) {
+        if (keyStates[code] & kKeyReleaseDueBit) Release(code);
+    }
 }
 
 // ---------------------------------------------------------------------------

@@ -14,6 +14,10 @@ constexpr int kInputCharQueueSize = 32;
 constexpr int kInputJoyValueCount = 6;
 constexpr int kKeyDownBit = 0x100;
 constexpr int kKeyHitMask = 0xff;
+// Set on a key that went down and up again before any update saw it: the key reads
+// down through the next update and is released at its end, so a tap shorter than a
+// tick still acts once.
+constexpr int kKeyReleaseDueBit = 0x200;
 
 // Toolkit key codes the device itself treats specially.
 constexpr int kKeyMouseLeft = 1;
@@ -27,7 +31,8 @@ constexpr int kKeyJoyButton0 = 256;  // 256 + 16 x unit + button
 constexpr int kKeyTouch0 = 384;      // reads the left mouse button
 
 struct gxtkInput : gxtkObject {
-    int keyStates[kInputKeyCount] = {};  // bit 8: down; bits 0-7: presses since the last EndUpdate
+    // bit 8: down; bits 0-7: presses since the last EndUpdate; bit 9: release due
+    int keyStates[kInputKeyCount] = {};
     int charQueue[kInputCharQueueSize] = {};
     int charPut = 0;
     int charGet = 0;
@@ -62,6 +67,9 @@ private:
     int KeyWord(int key) const;
     bool PressOne(int code);
     bool ReleaseOne(int code);
+    void Release(int code);
+    void ReleaseDueKeys();
+    bool SideHeld(int derived) const;
     void ReadJoystick();
 };
 
