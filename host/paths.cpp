@@ -61,10 +61,10 @@ String LoadWhole(FILE* file) {
     return text;
 }
 
-// The state file's temporary sibling; renamed over the state file once complete,
-// so that a failed save never leaves a truncated state file behind.
-std::string TempStatePath() {
-    return std::string(kStateFileName) + "." + std::to_string(static_cast<long>(getpid())) + ".tmp";
+// A file's temporary sibling; renamed over the file once complete, so that a failed
+// save never leaves a truncated file behind.
+std::string TempPathFor(const std::string& path) {
+    return path + "." + std::to_string(static_cast<long>(getpid())) + ".tmp";
 }
 
 // Best effort: make the rename itself durable.
@@ -116,12 +116,10 @@ String gxtkApp::LoadState() {
     return LoadWhole(file);
 }
 
-// Saves by writing a temporary file and renaming it over the state file: the old
-// state stays intact, byte for byte, whenever the new one cannot be written whole.
-int gxtkApp::SaveState(const String& state) {
-    std::vector<unsigned char> bytes;
-    state.Save(bytes);
-    const std::string temp = TempStatePath();
+// Writes a temporary file and renames it over the old one: the old file stays
+// intact, byte for byte, whenever the new one cannot be written whole.
+int ReplaceFile(const std::string& path, const std::vector<unsigned char>& bytes) {
+    const std::string temp = TempPathFor(path);
     FILE* file = std::fopen(temp.c_str(), "wb");
     if (!file) return -1;
     bool written = WriteAndSync(file, bytes);
@@ -130,12 +128,18 @@ int gxtkApp::SaveState(const String& state) {
         std::remove(temp.c_str());
         return -2;
     }
-    if (std::rename(temp.c_str(), kStateFileName) != 0) {
+    if (std::rename(temp.c_str(), path.c_str()) != 0) {
         std::remove(temp.c_str());
         return -1;
     }
     SyncWorkingDirectory();
     return 0;
+}
+
+int gxtkApp::SaveState(const String& state) {
+    std::vector<unsigned char> bytes;
+    state.Save(bytes);
+    return ReplaceFile(kStateFileName, bytes);
 }
 
 // Reads the file in blocks of their own, then joins them into one block of the

@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <string>
+#include <vector>
 #include "runtime/runtime.h"
 
 // Completes a bare asset name to "quorvel://data/" + name.
@@ -15,3 +16,9 @@ FILE* fopenFile(const String& path, const char* mode);
 // The file-system path fopenFile opens for a toolkit path; false when it opens none
 // (an unknown "quorvel://" folder, or a NUL inside the path).
 bool mapDataPath(const String& path, std::string* out);
+// Replaces the file at `path` (in the working directory) with `bytes` by writing a
+// temporary sibling and renaming it over the file, so that a failed write leaves the
+// old file whole. 0 when done; -1 when the file could not be created or renamed, -2
+// when the bytes could not all be written. The state file and the settings file
+// are saved through it; its writes go through gxtk_state_write.
+int ReplaceFile(const std::string& path, const std::vector<unsigned char>& bytes);
