@@ -9,6 +9,7 @@
 
 #include "host/glfw2.h"
 #include "host/input.h"
+#include "host/window_mode.h"
 #include "media/audio_device.h"
 #include "media/graphics.h"
 #include "media/graphics_device.h"
@@ -53,7 +54,10 @@ gxtkApp::gxtkApp() {
     updateRate = 0;
     suspended = false;
     runner = RunApp;
+    windowMode.reset(new WindowMode());
 }
+
+gxtkApp::~gxtkApp() = default;
 
 void gxtkApp::mark() {
     gc_mark_q(graphics);
@@ -211,6 +215,7 @@ int gxtkApp::InvokeOnResume() {
 
 void gxtkApp::OnKey(int glfwKey, int action) {
     if (!app) return;
+    if (app->windowMode->OnKey(glfwKey, action)) return;
     int code = TransKey(glfwKey);
     if (code == 0) return;
     if (action == glfw2::PRESS) {

@@ -8,12 +8,15 @@
 #include <cstddef>
 #include <cstdio>
 
+#include <memory>
+
 #include "runtime/runtime.h"
 
 struct gxtkGraphics;
 struct gxtkInput;
 struct gxtkAudio;
 struct kx_app_App;
+class WindowMode;
 
 struct gxtkApp : gxtkObject {
     gxtkGraphics* graphics = nullptr;
@@ -23,8 +26,10 @@ struct gxtkApp : gxtkObject {
     double nextUpdate = 0;     // window-library clock, seconds
     double updatePeriod = 0;   // 1 / updateRate
     bool suspended = false;
+    std::unique_ptr<WindowMode> windowMode;  // sees every key before the game
 
     gxtkApp();
+    ~gxtkApp() override;
     void mark() override;
 
     virtual gxtkGraphics* GraphicsDevice();

@@ -22,6 +22,15 @@ struct VidMode {
     int Width = 0, Height = 0;
 };
 
+// An area of the desktop in screen coordinates: a window's client area, or a
+// monitor at its current video mode.
+struct ScreenRect {
+    int x = 0, y = 0, width = 0, height = 0;
+};
+
+// Monitors a backend reports at most.
+constexpr int kMaxMonitors = 16;
+
 // The joystick as the input device reads it: up to 6 axes and 32 buttons.
 struct JoystickState {
     int axisCount = 0;
@@ -60,6 +69,28 @@ public:
     virtual void GetMousePos(float* x, float* y) = 0;
     // Joystick 1; axisCount and buttonCount 0 when none is present.
     virtual JoystickState GetJoystick() = 0;
+
+    // Fullscreen (host/window_mode.cpp). A backend without them has no monitors and
+    // never leaves its window.
+    // The window's client area.
+    virtual ScreenRect GetWindowArea() { return ScreenRect(); }
+    // Up to `max` monitors, the primary one first; how many were written.
+    virtual int GetMonitors(ScreenRect* out, int max) {
+        (void)out;
+        (void)max;
+        return 0;
+    }
+    // The window fills monitor `index` (as GetMonitors counts) at that monitor's
+    // current video mode, without a mode change.
+    virtual bool ShowFullscreen(int index) {
+        (void)index;
+        return false;
+    }
+    // The window leaves fullscreen for a window with this client area.
+    virtual bool ShowWindowed(const ScreenRect& area) {
+        (void)area;
+        return false;
+    }
 };
 
 // Joystick 1 as GLFW 3 reports it, in the toolkit's layout (host/joystick.cpp);
@@ -87,6 +118,10 @@ inline void WaitEvents() { CurrentBackend().WaitEvents(); }
 inline void SwapBuffers() { CurrentBackend().SwapBuffers(); }
 inline void GetMousePos(float* x, float* y) { CurrentBackend().GetMousePos(x, y); }
 inline JoystickState GetJoystick() { return CurrentBackend().GetJoystick(); }
+inline ScreenRect GetWindowArea() { return CurrentBackend().GetWindowArea(); }
+inline int GetMonitors(ScreenRect* out, int max) { return CurrentBackend().GetMonitors(out, max); }
+inline bool ShowFullscreen(int index) { return CurrentBackend().ShowFullscreen(index); }
+inline bool ShowWindowed(const ScreenRect& area) { return CurrentBackend().ShowWindowed(area); }
 
 // Callback registration (the host's Run installs them) and delivery (backends call
 // these from inside PollEvents/WaitEvents). Delivering to an unset callback does nothing.

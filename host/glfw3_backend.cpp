@@ -72,6 +72,9 @@ public:
         glfwDefaultWindowHints();
         glfwWindowHint(GLFW_RESIZABLE, resizable ? GLFW_TRUE : GLFW_FALSE);
         glfwWindowHint(GLFW_CLIENT_API, GLFW_OPENGL_API);
+        // A fullscreen game stays where it is when the player turns to another window
+        // (on another monitor, say); it is iconified only when the player asks.
+        glfwWindowHint(GLFW_AUTO_ICONIFY, GLFW_FALSE);
         window_ = glfwCreateWindow(width, height, "", nullptr, nullptr);
         if (!window_) return false;
         glfwMakeContextCurrent(window_);
@@ -141,6 +144,50 @@ public:
     }
 
     JoystickState GetJoystick() override { return ReadGlfw3Joystick(); }
+
+    ScreenRect GetWindowArea() override {
+        ScreenRect area;
+        if (!window_) return area;
+        glfwGetWindowPos(window_, &area.x, &area.y);
+        glfwGetWindowSize(window_, &area.width, &area.height);
+        return area;
+    }
+
+    int GetMonitors(ScreenRect* out, int max) override {
+        int count = 0;
+        GLFWmonitor** monitors = glfwGetMonitors(&count);
+        int written = 0;
+        for (int i = 0; i < count && written < max; ++i) {
+            const GLFWvidmode* mode = glfwGetVideoMode(monitors[i]);
+            if (!mode) continue;
+            ScreenRect& r = out[written++];
+            glfwGetMonitorPos(monitors[i], &r.x, &r.y);
+            r.width = mode->width;
+            r.height = mode->height;
+        }
+        return written;
+    }
+
+    // Counted as GetMonitors counts, skipping monitors without a video mode.
+    bool ShowFullscreen(int index) override {
+        if (!window_) return false;
+        int count = 0;
+        GLFWmonitor** monitors = glfwGetMonitors(&count);
+        for (int i = 0, seen = 0; i < count; ++i) {
+            const GLFWvidmode* mode = glfwGetVideoMode(monitors[i]);
+            if (!mode) continue;
+            if (seen++ != index) continue;
+            glfwSetWindowMonitor(window_, monitors[i], 0, 0, mode->width, mode->height, mode->refreshRate);
+            return true;
+        }
+        return false;
+    }
+
+    bool ShowWindowed(const ScreenRect& area) override {
+        if (!window_) return false;
+        glfwSetWindowMonitor(window_, nullptr, area.x, area.y, area.width, area.height, GLFW_DONT_CARE);
+        return true;
+    }
 
 private:
     GLFWwindow* window_ = nullptr;

@@ -6,11 +6,14 @@
 #include <AL/alc.h>
 
 #include <csignal>
+#include <string>
 
 #include "game/shell/game.h"
 #include "host/app.h"
 #include "host/glfw2.h"
 #include "host/input.h"
+#include "host/settings.h"
+#include "host/window_mode.h"
 #include "media/audio_device.h"
 #include "media/graphics.h"
 #include "media/graphics_device.h"
@@ -26,6 +29,19 @@ namespace {
 constexpr int kWindowWidth = 640;
 constexpr int kWindowHeight = 480;
 const char kWindowTitle[] = "Tumbleroo";
+
+// `--fullscreen` or `--windowed` (the last one given wins); without either, the
+// remembered mode. Stands in for the program's option parsing, which hands the same
+// choice to WindowMode::Start.
+WindowModeChoice WindowModeChoiceFromArguments(int argCount, char** args) {
+    WindowModeChoice choice = WindowModeChoice::Remembered;
+    for (int i = 1; i < argCount; ++i) {
+        std::string arg = args[i];
+        if (arg == "--fullscreen") choice = WindowModeChoice::Fullscreen;
+        if (arg == "--windowed") choice = WindowModeChoice::Windowed;
+    }
+    return choice;
+}
 
 // The collector's roots, queued in this order at the start of every cycle.
 void MarkRoots() {
@@ -110,6 +126,8 @@ int HostMain(int argCount, char** args) {
 
     try {
         kx_std_main(argCount, args);
+        // Before the game's first frame, so that it is drawn at the size it keeps.
+        if (app) app->windowMode->Start(WindowModeChoiceFromArguments(argCount, args), kSettingsFileName);
         if (runner) runner();
     } catch (ThrowableObject*) {
         Print(String("Quorvel Runtime Error : Uncaught Quorvel Exception"));
