@@ -82,6 +82,7 @@ Session::Session(const std::string& name, const Options& options) : name_(name) 
     if (!xdisplay_) return;
     if (options.withData && symlink(kData.c_str(), (dir() + "/data").c_str()) != 0) return;
     soundConf_ = WriteSoundConf(options);
+    args_ = options.args;
     ready_ = StartWindowManager();
 }
 
@@ -154,7 +155,7 @@ bool Session::Launch() {
     std::vector<std::string> env = hosttest::EnvironmentWithout(
         {"DISPLAY", "WAYLAND_DISPLAY", "ALSOFT_CONF", "LSAN_OPTIONS"},
         {"DISPLAY=" + display_.name(), "ALSOFT_CONF=" + soundConf_, LeakOptions(dir())});
-    child_ = hosttest::Spawn(kBinary, dir(), env);
+    child_ = hosttest::Spawn(kBinary, dir(), env, args_);
     if (child_.pid <= 0) return false;
     fcntl(child_.outFd, F_SETFL, fcntl(child_.outFd, F_GETFL) | O_NONBLOCK);
     hosttest::XClient x(display_.name());
@@ -244,6 +245,13 @@ void Session::Click(int x, int y) {
     std::string win = std::to_string(window_);
     Xdotool("mousemove --window " + win + " " + std::to_string(x) + " " + std::to_string(y) +
             " mousedown 1 sleep " + kHold + " mouseup 1");
+}
+
+void Session::QuickKey(const std::string& keyName) { Xdotool("key " + keyName); }
+
+void Session::QuickClick(int x, int y) {
+    Xdotool("mousemove --window " + std::to_string(window_) + " " + std::to_string(x) + " " + std::to_string(y) +
+            " click 1");
 }
 
 void Session::Resize(int width, int height) {

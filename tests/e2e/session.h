@@ -13,6 +13,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "tests/e2e/image.h"
 #include "tests/host/x11_harness.h"
@@ -33,6 +34,8 @@ public:
         bool withData = true;
         // Extra lines for the OpenAL Soft configuration; empty means the null backend.
         std::string soundConf;
+        // Command-line arguments for the program.
+        std::vector<std::string> args;
     };
 
     explicit Session(const std::string& name);
@@ -66,6 +69,10 @@ public:
     // held for a few update ticks, since the game reads held states once per tick.
     void Key(const std::string& keyName);
     void Click(int x, int y);
+    // A press and release sent back to back, with no hold between them (a
+    // touchpad's tap, a quick click or key stroke).
+    void QuickKey(const std::string& keyName);
+    void QuickClick(int x, int y);
     void Resize(int width, int height);
     void Iconify();
     void Restore();
@@ -88,6 +95,7 @@ private:
     pid_t wmPid_ = -1;
     hosttest::ChildProcess child_;
     std::string soundConf_;
+    std::vector<std::string> args_;
     std::string output_;
     unsigned long window_ = 0;
     bool ready_ = false;

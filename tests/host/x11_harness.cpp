@@ -201,20 +201,23 @@ bool XClient::SetAutoRepeat(unsigned int delayMs, unsigned int intervalMs) {
 // Child processes
 // ---------------------------------------------------------------------------
 
-ChildProcess Spawn(const std::string& path, const std::string& workdir, const std::vector<std::string>& env) {
+ChildProcess Spawn(const std::string& path, const std::string& workdir, const std::vector<std::string>& env,
+                   const std::vector<std::string>& args) {
     ChildProcess child;
     int fds[2];
     if (pipe(fds) != 0) return child;
     std::vector<char*> envp;
     for (const std::string& e : env) envp.push_back(const_cast<char*>(e.c_str()));
     envp.push_back(nullptr);
+    std::vector<char*> argv{const_cast<char*>(path.c_str())};
+    for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+    argv.push_back(nullptr);
     child.pid = fork();
     if (child.pid == 0) {
         close(fds[0]);
         dup2(fds[1], 1);
         if (chdir(workdir.c_str()) != 0) _exit(126);
-        char* argv[] = {const_cast<char*>(path.c_str()), nullptr};
-        execve(path.c_str(), argv, envp.data());
+        execve(path.c_str(), argv.data(), envp.data());
         _exit(127);
     }
     close(fds[1]);

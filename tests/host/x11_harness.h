@@ -59,8 +59,10 @@ struct ChildProcess {
     int outFd = -1;  // the child's standard output
 };
 
-// Starts `path` in `workdir` with exactly `env` ("NAME=value") as its environment.
-ChildProcess Spawn(const std::string& path, const std::string& workdir, const std::vector<std::string>& env);
+// Starts `path` with `args` in `workdir` with exactly `env` ("NAME=value") as its
+// environment.
+ChildProcess Spawn(const std::string& path, const std::string& workdir, const std::vector<std::string>& env,
+                   const std::vector<std::string>& args = {});
 // Waits up to `seconds` for the child to end; its exit status, or -1 when it was
 // killed by a signal or did not end in time (it is then killed).
 int WaitExit(ChildProcess& child, double seconds);
