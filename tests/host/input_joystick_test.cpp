@@ -1,10 +1,14 @@
 // input_joystick_test.cpp - joystick 1 in the toolkit's layout: a GLFW gamepad
 // state translated into the fixed gamepad layout, and a joystick without a mapping
-// passed on raw with its hats as buttons; then through the input device.
+// passed on raw with its hats as buttons; then through the input device, up to
+// the play keys the real game object reads from it.
 #include "host/input.h"
 
 #include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
+
+#include "game/shell/game.h"
+#include "host/app.h"
 
 namespace {
 
@@ -192,6 +196,88 @@ TEST(GamepadLayout, PushingUpAndStartReachTheGameThroughTheDevice) {
     EXPECT_EQ(input->KeyDown(256 + 7), 1);
     EXPECT_EQ(input->KeyDown(256 + 10), 1);
     EXPECT_EQ(input->KeyDown(256 + 0), 0);
+}
+
+
+// Every pad input the play-key table names, through the gamepad translation, the
+// input device's update and the game's own play-key test; each gives its play key
+// alone, and the buttons the table leaves out give none.
+class PadPlayKeys : public ::testing::Test {
+protected:
+    FixedJoystickBackend backend;
+    kx_Tumbleroo_MyApp* game = nullptr;
+
+    void SetUp() override {
+        glfw2::SetBackend(&backend);
+        kxInit();
+        kxMain();
+        game = static_cast<kx_Tumbleroo_MyApp*>(kx_app_device->m_app);
+    }
+    void TearDown() override { glfw2::SetBackend(nullptr); }
+
+    // The play keys held in the update that reads `pad`.
+    std::vector<int> Held(const GLFWgamepadstate& pad) {
+        backend.joystick = glfw2::JoystickFromGamepad(pad);
+        app->input->BeginUpdate();
+        std::vector<int> held;
+        for (int key : {PK_UP, PK_LEFT, PK_RIGHT, PK_DOWN, PK_A, PK_B, PK_X, PK_Y, PK_BACK}) {
+            if (game->m_PlayKey(key)) held.push_back(key);
+        }
+        app->input->EndUpdate();
+        return held;
+    }
+    std::vector<int> Button(int glfwButton) {
+        GLFWgamepadstate pad = RestingPad();
+        pad.buttons[glfwButton] = GLFW_PRESS;
+        return Held(pad);
+    }
+    std::vector<int> LeftStick(float x, float y) {
+        GLFWgamepadstate pad = RestingPad();
+        pad.axes[GLFW_GAMEPAD_AXIS_LEFT_X] = x;
+        pad.axes[GLFW_GAMEPAD_AXIS_LEFT_Y] = y;
+        return Held(pad);
+    }
+};
+
+using Keys = std::vector<int>;
+
+TEST_F(PadPlayKeys, ButtonsAndDpadGiveTheirPlayKeys) {
+    EXPECT_EQ(Held(RestingPad()), Keys{});
+    EXPECT_EQ(Button(GLFW_GAMEPAD_BUTTON_A), Keys{PK_A});
+    EXPECT_EQ(Button(GLFW_GAMEPAD_BUTTON_B), Keys{PK_B});
+    EXPECT_EQ(Button(GLFW_GAMEPAD_BUTTON_X), Keys{PK_X});
+    EXPECT_EQ(Button(GLFW_GAMEPAD_BUTTON_Y), Keys{PK_Y});
+    EXPECT_EQ(Button(GLFW_GAMEPAD_BUTTON_START), Keys{PK_BACK});
+    EXPECT_EQ(Button(GLFW_GAMEPAD_BUTTON_DPAD_UP), Keys{PK_UP});
+    EXPECT_EQ(Button(GLFW_GAMEPAD_BUTTON_DPAD_LEFT), Keys{PK_LEFT});
+    EXPECT_EQ(Button(GLFW_GAMEPAD_BUTTON_DPAD_RIGHT), Keys{PK_RIGHT});
+    EXPECT_EQ(Button(GLFW_GAMEPAD_BUTTON_DPAD_DOWN), Keys{PK_DOWN});
+    for (int unused : {GLFW_GAMEPAD_BUTTON_BACK, GLFW_GAMEPAD_BUTTON_LEFT_BUMPER, GLFW_GAMEPAD_BUTTON_RIGHT_BUMPER,
+                       GLFW_GAMEPAD_BUTTON_GUIDE, GLFW_GAMEPAD_BUTTON_LEFT_THUMB}) {
+        EXPECT_EQ(Button(unused), Keys{}) << unused;
+    }
+}
+
+// The stick counts past 0.4 either way (strictly), the pad's y pointing down.
+TEST_F(PadPlayKeys, TheLeftStickGivesTheDirectionsPastItsThreshold) {
+    EXPECT_EQ(LeftStick(-1, 0), Keys{PK_LEFT});
+    EXPECT_EQ(LeftStick(1, 0), Keys{PK_RIGHT});
+    EXPECT_EQ(LeftStick(0, -1), Keys{PK_UP});
+    EXPECT_EQ(LeftStick(0, 1), Keys{PK_DOWN});
+    EXPECT_EQ(LeftStick(0.41f, -0.41f), (Keys{PK_UP, PK_RIGHT}));
+    EXPECT_EQ(LeftStick(0.4f, 0.4f), Keys{});
+    GLFWgamepadstate pad = RestingPad();
+    pad.axes[GLFW_GAMEPAD_AXIS_RIGHT_X] = 1;
+    pad.axes[GLFW_GAMEPAD_AXIS_RIGHT_Y] = 1;
+    EXPECT_EQ(Held(pad), Keys{}) << "the right stick is no play key";
+}
+
+// A pad button is read once per update: held across updates it stays held (the
+// tap latch for keys never holds a pad button over), released it is gone at once.
+TEST_F(PadPlayKeys, AHeldButtonStaysHeldUntilTheUpdateThatReadsItReleased) {
+    EXPECT_EQ(Button(GLFW_GAMEPAD_BUTTON_A), Keys{PK_A});
+    EXPECT_EQ(Button(GLFW_GAMEPAD_BUTTON_A), Keys{PK_A});
+    EXPECT_EQ(Held(RestingPad()), Keys{});
 }
 
 }  // namespace
