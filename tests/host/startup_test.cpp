@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <iterator>
 #include <string>
 
@@ -50,6 +51,19 @@ public:
         posY = y;
     }
     void SetWindowTitle(const char* t) override { title = t; }
+
+    int fullscreenOn = -1;
+    std::function<void()> onFullscreen;
+    int GetMonitors(glfw2::ScreenRect* out, int max) override {
+        if (max < 1) return 0;
+        out[0] = glfw2::ScreenRect{0, 0, desktopW, desktopH};
+        return 1;
+    }
+    bool ShowFullscreen(int index) override {
+        fullscreenOn = index;
+        if (onFullscreen) onFullscreen();
+        return true;
+    }
 };
 
 std::string ReadFile(const std::string& path) {
@@ -74,12 +88,15 @@ protected:
     }
     void TearDown() override { glfw2::SetBackend(nullptr); }
 
-    // Runs HostMain with standard output sent to outPath, then exits with its result.
-    [[noreturn]] void RunHostMain() {
+    // Runs HostMain in the test's folder with standard output sent to outPath, then
+    // exits with its result.
+    [[noreturn]] void RunHostMain(const char* option = nullptr) {
         if (!std::freopen(outPath.c_str(), "w", stdout)) _exit(100);
+        if (chdir(dir.path().c_str()) != 0) _exit(100);
         char name[] = "tumbleroo";
-        char* argv[] = {name, nullptr};
-        int result = HostMain(1, argv);
+        std::string optionText = option ? option : "";
+        char* argv[] = {name, option ? &optionText[0] : nullptr, nullptr};
+        int result = HostMain(option ? 2 : 1, argv);
         std::fflush(stdout);
         // The window library is released exactly when it was started.
         if (win.terminated != (win.initOk ? 1 : 0)) _exit(101);
@@ -100,6 +117,19 @@ TEST_F(Startup, OpensTheWindowCentredAndTitledThenCleansUpAfterClosing) {
     };
     EXPECT_EXIT(RunHostMain(), ::testing::ExitedWithCode(0), "");
     EXPECT_EQ(Printed(), "alcOpenDevice failed\n");
+}
+
+// The window is shown fullscreen before the game draws its first frame.
+TEST_F(Startup, FullscreenOptionFillsTheMonitorBeforeTheFirstFrameAndIsRemembered) {
+    win.onFullscreen = [this] {
+        if (win.swaps != 0) _exit(106);
+    };
+    win.onEvents = [this](const char*) {
+        if (win.fullscreenOn != 0) _exit(107);
+        win.opened = false;
+    };
+    EXPECT_EXIT(RunHostMain("--fullscreen"), ::testing::ExitedWithCode(0), "");
+    EXPECT_EQ(ReadFile(dir.path() + "/.tumbleroo-settings"), "window=fullscreen\n");
 }
 
 TEST_F(Startup, CentresWithTruncatingSignedDivisionOnASmallDesktop) {
