@@ -1,7 +1,7 @@
 // glfw2.h - the window-library interface the host is written against: the
 // behaviour of the classic 2.x calls (one window, opened/active/iconified queries,
-// sleep, time, poll and wait, key and mouse callbacks, joystick reads), provided
-// over GLFW 3 by a backend.
+// sleep, time, poll and wait, key and mouse callbacks, joystick reads), and the
+// window's monitors and fullscreen, provided over GLFW 3 by a backend.
 //
 // The real backend (glfw2.cpp, window/time/events; glfw2_input.cpp, pointer and
 // joystick) drives GLFW 3. Tests install a backend of their own (SetBackend) to
@@ -70,27 +70,17 @@ public:
     // Joystick 1; axisCount and buttonCount 0 when none is present.
     virtual JoystickState GetJoystick() = 0;
 
-    // Fullscreen (host/window_mode.cpp). A backend without them has no monitors and
-    // never leaves its window.
+    // Fullscreen (host/window_mode.cpp). A backend without these has no monitor,
+    // and its window stays as it is.
     // The window's client area.
     virtual ScreenRect GetWindowArea() { return ScreenRect(); }
     // Up to `max` monitors, the primary one first; how many were written.
-    virtual int GetMonitors(ScreenRect* out, int max) {
-        (void)out;
-        (void)max;
-        return 0;
-    }
+    virtual int GetMonitors(ScreenRect*, int) { return 0; }
     // The window fills monitor `index` (as GetMonitors counts) at that monitor's
     // current video mode, without a mode change.
-    virtual bool ShowFullscreen(int index) {
-        (void)index;
-        return false;
-    }
+    virtual bool ShowFullscreen(int) { return false; }
     // The window leaves fullscreen for a window with this client area.
-    virtual bool ShowWindowed(const ScreenRect& area) {
-        (void)area;
-        return false;
-    }
+    virtual bool ShowWindowed(const ScreenRect&) { return false; }
 };
 
 // Joystick 1 as GLFW 3 reports it, in the toolkit's layout (host/joystick.cpp);

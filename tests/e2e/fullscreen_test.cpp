@@ -79,6 +79,10 @@ TEST(Fullscreen, F11AndAltEnterFillTheScreenAndRestoreTheWindowAndTheModeIsRemem
     ASSERT_TRUE(s.Launch());
     ASSERT_TRUE(WaitForFullscreenMenu(s, &full)) << "the remembered fullscreen was not restored at start";
     s.Keep(full, "restarted");
+    // Started in fullscreen, the window it leaves for is the centred one of a start.
+    s.Key("F11");
+    EXPECT_TRUE(WaitForWindowAt(s, window)) << "at " << s.Geometry().x << "," << s.Geometry().y << " "
+                                            << s.Geometry().width << "x" << s.Geometry().height;
     EXPECT_EQ(s.Close(kExitSeconds), 0);
 }
 
