@@ -1,13 +1,12 @@
 // app.h - the host application: gxtkApp (the devices, the update timer, the
-// suspended flag and the fixed-rate main loop), kx_app_AppDevice (forwards the host's
-// callbacks to the game object), kx_app_App (the game object's base) and the kx_app_
-// module functions the game calls. Implemented in host/app.cpp, except the state
+// suspended flag, the window mode and the fixed-rate main loop), kx_app_AppDevice
+// (forwards the host's callbacks to the game object), kx_app_App (the game object's
+// base) and the kx_app_ module functions the game calls. Implemented in host/app.cpp, except the state
 // file and text loading, which live with the data paths in host/paths.cpp.
 #pragma once
 
 #include <cstddef>
 #include <cstdio>
-
 #include <memory>
 
 #include "runtime/runtime.h"

@@ -104,9 +104,9 @@ float gxtkInput::AccelZ() { return 0; }
 // Marks one code down and counts the press; false when it already was down (an
 // auto-repeat), which must neither count again nor touch Shift/Control. The count
 // stops at 255 so that a long burst between two updates (for instance while the
-// game is suspended) can never carry into the down bit.
-// A press of a key whose tap is still waiting for its update is a fresh press: it
-// counts, and the key is simply held from now on.
+// game is suspended) can never carry into the down bit. A press of a tapped key
+// whose release still waits for the update is a fresh press: it counts, and the
+// key is held from now on.
 bool gxtkInput::PressOne(int code) {
     int& word = keyStates[code];
     if ((word & kKeyDownBit) && !(word & kKeyReleaseDueBit)) return false;
@@ -210,14 +210,19 @@ void gxtkInput::ReadJoystick() {
 // Hits are per update; down bits carry over, except those of taps the update has
 // now seen. Unread characters are dropped.
 int gxtkInput::EndUpdate() {
-    for (int& word : keyStates) word &= ~kKeyHitMask;
-    ReleaseDueKeys();
+    int due = 0;
+    for (int& word : keyStates) {
+        word &= ~kKeyHitMask;
+        due |= word;
+    }
+    if (due & kKeyReleaseDueBit) ReleaseDueKeys();
     charPut = 0;
     charGet = 0;
     return 0;
 }
 
-// In code order, so both Shift keys tapped together release Shift with the second.
+// Shift and Control are due only when every side key pressed is due as well, so
+// the order of release within one EndUpdate does not matter.
 void gxtkInput::ReleaseDueKeys() {
     for (int code = 1; code < kInputKeyCount; ++code) {
         if (keyStates[code] & kKeyReleaseDueBit) Release(code);
