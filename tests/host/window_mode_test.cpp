@@ -156,7 +156,7 @@ TEST_F(Fullscreen, EnterWithoutAltBelongsToTheGame) {
     EXPECT_EQ(input->charPut, 2) << "the press and its repeat queue Enter";
 }
 
-TEST_F(Fullscreen, TheRememberedModeAndTheCommandLinesChoice) {
+TEST_F(Fullscreen, ARememberedFullscreenStartsFullscreenAndAToggleKeepsTheOtherSettings) {
     std::ofstream(settings) << "firstGame=done\nwindow=fullscreen\n";
     mode().Start(WindowModeChoice::Remembered, settings);
     EXPECT_TRUE(mode().fullscreen());
