@@ -2,7 +2,8 @@
 // state file in the working folder: small text, one "key=value" per line, kept apart
 // from the state file (whose format is fixed). The window mode (host/window_mode.cpp)
 // keeps the fullscreen choice in it; later settings add keys of their own, and keys
-// this program does not know are kept as they were.
+// this program does not know are kept as they were (comment lines a player added
+// are not: a rewrite holds the settings alone).
 #pragma once
 
 #include <string>

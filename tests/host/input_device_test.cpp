@@ -140,19 +140,6 @@ TEST_F(InputDevice, TapThenPressAgainBeforeTheUpdateStaysHeld) {
     EXPECT_EQ(input->KeyDown(32), 0);
 }
 
-// The left mouse button is a key like the others: a click between two ticks is
-// one tick of touch 0 held.
-TEST_F(InputDevice, AQuickClickHoldsTouchZeroForOneUpdate) {
-    Tap(kKeyMouseLeft);
-    input->BeginUpdate();
-    EXPECT_EQ(input->KeyDown(kKeyTouch0), 1);
-    EXPECT_EQ(input->KeyHit(kKeyTouch0), 1);
-    input->EndUpdate();
-    input->BeginUpdate();
-    EXPECT_EQ(input->KeyDown(kKeyTouch0), 0);
-    EXPECT_EQ(input->KeyDown(kKeyMouseLeft), 0);
-}
-
 TEST_F(InputDevice, SeveralPressesBetweenUpdatesAreAllCounted) {
     for (int i = 0; i < 3; ++i) Tap(32);
     input->BeginUpdate();

@@ -60,14 +60,6 @@ TEST_F(Settings, ChangingOneKeyKeepsTheOthersInTheirOrder) {
     EXPECT_EQ(again.Text(), s.Text());
 }
 
-TEST_F(Settings, PairsThatCouldNotBeReadBackAreRefused) {
-    SettingsFile s;
-    s.Set("a=b", "1");
-    s.Set("", "1");
-    s.Set("window", "full\nscreen");
-    EXPECT_EQ(s.Text(), "");
-}
-
 TEST_F(Settings, ADamagedFileIsEmptyWithOneLineNamingWhere) {
     const std::string damaged[] = {
         "window=fullscreen\nthis line has no equals sign\n",
