@@ -11,6 +11,7 @@
 #include "host/app.h"
 #include "host/glfw2.h"
 #include "host/input.h"
+#include "host/options.h"
 #include "media/audio_device.h"
 #include "media/graphics.h"
 #include "media/graphics_device.h"
@@ -97,6 +98,11 @@ int kx_std_main(int argCount, char** args) {
 }
 
 int HostMain(int argCount, char** args) {
+    // The command line is answered before the window library starts, so --help and
+    // --version work without a display; commandLine.options.display is the player's
+    // display choice for the window.
+    CommandLine commandLine = ParseCommandLine(argCount, args);
+    if (!AnswerCommandLine(commandLine)) return commandLine.exitStatus;
     if (!glfw2::Init()) {
         Print(String("glfwInit failed"));
         return -1;
