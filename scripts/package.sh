@@ -49,7 +49,16 @@ CHANGES
 say "building the package (the game and its data; no tests, no benchmarks)"
 cd "$source"
 dpkg-checkbuilddeps
-DEB_BUILD_OPTIONS="noddebs parallel=$(nproc)" dpkg-buildpackage -b -us -uc
+# debhelper echoes every command in full: those go to the log, and only its steps
+# and the build's progress to the terminal; a failure shows the log's end.
+log=$WORK/package.log
+if ! DEB_BUILD_OPTIONS="noddebs parallel=$(nproc)" dpkg-buildpackage -b -us -uc 2>&1 | tee "$log" |
+    grep --line-buffered -E '^(\[ *[0-9]+%\] (Building|Linking|Generating|Built target)|   dh_[a-z_]+|   debian/rules override_dh_[a-z_]+)' |
+    sed -u 's/ -O--buildsystem=cmake$//'; then
+  tail -n 40 "$log"
+  echo "package: the build failed; the whole log is ${log#"$ROOT"/}" >&2
+  exit 1
+fi
 
 mkdir -p "$ROOT/dist"
 rm -f "$ROOT"/dist/tumbleroo_*.deb
