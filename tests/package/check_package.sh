@@ -3,8 +3,9 @@
 # version and dependencies, its files in Debian's places for games, lintian with no
 # error or warning, the metainfo and desktop entry through their validators; then
 # installed with apt-get, the installed game started under a private Xvfb with
-# openbox with a temporary HOME, where it must open its window and save its
-# progress; reinstalled (as an upgrade does) with the progress kept; and purged,
+# openbox with a temporary HOME, where it must open its window, save its progress
+# and close with status 0 at the desktop's Alt+F4; reinstalled (as an upgrade does) with
+# the progress kept; and purged,
 # after which none of its files may remain and the progress must.
 # Run by the package stage of scripts/test.sh, as root. The package is purged at
 # the end whatever happened, and an installed tumbleroo found at the start is left
@@ -121,9 +122,17 @@ check "progress saved in ~/.local/share/tumbleroo/.quorvelstate" test -s "$playe
 check "the player's data/ links to the installed data" \
   test "$(readlink -f "$player/data")" = /usr/share/games/tumbleroo/data
 check "the game was still running" kill -0 "$game_pid"
-kill "$game_pid" 2>/dev/null
+# Closed as a player closes it: back from the task bar, then the desktop's Alt+F4.
+if [ -n "$window" ]; then
+  xdotool windowactivate --sync "$window" >/dev/null 2>&1
+  xdotool key --clearmodifiers alt+F4
+  for _ in $(seq $((SAVE_SECONDS * 10))); do kill -0 "$game_pid" 2>/dev/null || break; sleep 0.1; done
+fi
+if kill -0 "$game_pid" 2>/dev/null; then kill "$game_pid"; fi
 wait "$game_pid" 2>/dev/null
+status=$?
 game_pid=""
+check "closing the window ends the game with status 0" test "$status" = 0
 check "the game printed no failure" bash -c '! grep -Eq "failed|Error" "$1"' _ "$TMP/game.log"
 check "the installed files are unchanged (dpkg --verify)" test -z "$(dpkg --verify tumbleroo)"
 
