@@ -4,9 +4,9 @@
 # error or warning, the metainfo and desktop entry through their validators; then
 # installed with apt-get, the installed game started under a private Xvfb with
 # openbox with a temporary HOME, where it must open its window, save its progress
-# and close with status 0 at the desktop's Alt+F4; reinstalled (as an upgrade does) with
-# the progress kept; and purged,
-# after which none of its files may remain and the progress must.
+# and close with status 0 at the desktop's Alt+F4; reinstalled (as an upgrade
+# does) with the progress kept; and purged, after which none of its files may
+# remain and the progress must.
 # Run by the package stage of scripts/test.sh, as root. The package is purged at
 # the end whatever happened, and an installed tumbleroo found at the start is left
 # alone (the check then fails without touching it).
