@@ -38,6 +38,7 @@ cleanup() {
   rm -rf "$TMP"
 }
 trap cleanup EXIT
+trap "exit 130" INT TERM
 
 field() { dpkg-deb -f "$DEB" "$1"; }
 version=$(sed -n 's/^project(Tumbleroo VERSION \([0-9.]*\) .*/\1/p' "$ROOT/CMakeLists.txt")
