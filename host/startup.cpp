@@ -1,7 +1,8 @@
 // startup.cpp - the process's start-up and clean-up: the window library, the
 // centred window, the OpenAL device and context, the runtime's start-up
 // (signal handlers, collector, module globals, the game object) and the guard
-// around the main loop. host/main.cpp calls HostMain.
+// around the main loop, after the command line (host/options.cpp) is answered.
+// host/main.cpp calls HostMain.
 #include <AL/al.h>
 #include <AL/alc.h>
 
