@@ -1,17 +1,18 @@
 // startup.cpp - the process's start-up and clean-up: the window library, the
 // centred window, the OpenAL device and context, the runtime's start-up
 // (signal handlers, collector, module globals, the game object) and the guard
-// around the main loop. host/main.cpp calls HostMain.
+// around the main loop, after the command line (host/options.cpp) is answered.
+// host/main.cpp calls HostMain.
 #include <AL/al.h>
 #include <AL/alc.h>
 
 #include <csignal>
-#include <string>
 
 #include "game/shell/game.h"
 #include "host/app.h"
 #include "host/glfw2.h"
 #include "host/input.h"
+#include "host/options.h"
 #include "host/settings.h"
 #include "host/window_mode.h"
 #include "media/audio_device.h"
@@ -29,19 +30,6 @@ namespace {
 constexpr int kWindowWidth = 640;
 constexpr int kWindowHeight = 480;
 const char kWindowTitle[] = "Tumbleroo";
-
-// `--fullscreen` or `--windowed` (the last one given wins); without either, the
-// remembered mode. Stands in for the program's option parsing, which hands the same
-// choice to WindowMode::Start.
-WindowModeChoice WindowModeChoiceFromArguments(int argCount, char** args) {
-    WindowModeChoice choice = WindowModeChoice::Remembered;
-    for (int i = 1; i < argCount; ++i) {
-        std::string arg = args[i];
-        if (arg == "--fullscreen") choice = WindowModeChoice::Fullscreen;
-        if (arg == "--windowed") choice = WindowModeChoice::Windowed;
-    }
-    return choice;
-}
 
 // The collector's roots, queued in this order at the start of every cycle.
 void MarkRoots() {
@@ -113,6 +101,11 @@ int kx_std_main(int argCount, char** args) {
 }
 
 int HostMain(int argCount, char** args) {
+    // The command line is answered before the window library starts, so --help and
+    // --version work without a display; commandLine.options.display is the player's
+    // display choice, applied once the game object exists.
+    CommandLine commandLine = ParseCommandLine(argCount, args);
+    if (!AnswerCommandLine(commandLine)) return commandLine.exitStatus;
     if (!glfw2::Init()) {
         Print(String("glfwInit failed"));
         return -1;
@@ -127,7 +120,7 @@ int HostMain(int argCount, char** args) {
     try {
         kx_std_main(argCount, args);
         // Before the game's first frame, so that it is drawn at the size it keeps.
-        if (app) app->windowMode->Start(WindowModeChoiceFromArguments(argCount, args), kSettingsFileName);
+        if (app) app->windowMode->Start(commandLine.options.display, kSettingsFileName);
         if (runner) runner();
     } catch (ThrowableObject*) {
         Print(String("Quorvel Runtime Error : Uncaught Quorvel Exception"));

@@ -39,15 +39,15 @@ int MonitorUnder(const glfw2::ScreenRect& window, const glfw2::ScreenRect* monit
     return best;
 }
 
-void WindowMode::Start(WindowModeChoice choice, const std::string& settingsPath) {
+void WindowMode::Start(DisplayChoice choice, const std::string& settingsPath) {
     settingsPath_ = settingsPath;
     std::string problem;
     settings_ = SettingsFile::Load(settingsPath, &problem);
     if (!problem.empty()) Report(problem);
     bool remembered = RememberedFullscreen();
-    bool wanted = choice == WindowModeChoice::Fullscreen || (choice == WindowModeChoice::Remembered && remembered);
+    bool wanted = choice == DisplayChoice::Fullscreen || (choice == DisplayChoice::Remembered && remembered);
     if (wanted) EnterFullscreen();
-    if (choice != WindowModeChoice::Remembered) Remember();
+    if (choice != DisplayChoice::Remembered) Remember();
 }
 
 // An unknown value is a damaged setting: reported, and the window it is.

@@ -9,10 +9,8 @@
 #include <string>
 
 #include "host/glfw2.h"
+#include "host/options.h"
 #include "host/settings.h"
-
-// How the player asked the window to start.
-enum class WindowModeChoice { Remembered, Fullscreen, Windowed };
 
 // The monitor (index into `monitors`) a window's area is on: the one it overlaps
 // most; the first, the primary, when it overlaps none.
@@ -23,7 +21,7 @@ public:
     // Reads the settings file at `settingsPath` (a damaged or unreadable one is
     // reported with one line on standard error and means windowed) and shows the
     // window as `choice` asks. A choice given at start is remembered as a toggle is.
-    void Start(WindowModeChoice choice, const std::string& settingsPath);
+    void Start(DisplayChoice choice, const std::string& settingsPath);
 
     // Sees every key (GLFW 3 code, glfw2 action) before the game: F11 and
     // Alt+Enter toggle. True when the event is the toggle's and the game must not

@@ -6,11 +6,14 @@
 #   sanitize  the same suite built with the address and undefined sanitizers (build-san/)
 #   fuzz      every fuzz target for a bounded time (build-fuzz/)
 #   bench     a smoke run of the benchmarks on the normal build
-# TUMBLEROO_TEST_STAGES picks stages (default: all four); extra arguments go to CTest.
+#   package   builds the Debian package (scripts/package.sh) and checks it: lintian,
+#             the metainfo, install, the installed game under Xvfb, purge (root only:
+#             it installs the package and purges it again)
+# TUMBLEROO_TEST_STAGES picks stages (default: all five); extra arguments go to CTest.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
-STAGES=${TUMBLEROO_TEST_STAGES:-suite sanitize fuzz bench}
+STAGES=${TUMBLEROO_TEST_STAGES:-suite sanitize fuzz bench package}
 FUZZ_SECONDS=${TUMBLEROO_FUZZ_SECONDS:-10}
 
 has_stage() { [[ " $STAGES " == *" $1 "* ]]; }
@@ -61,5 +64,13 @@ fi
 if has_stage bench && [ -f bench/run.sh ]; then
   stage "bench smoke"
   bash bench/run.sh --smoke --build-dir "${BUILD_DIR:-build}" --out "${BUILD_DIR:-build}/bench-smoke.md"
+fi
+if has_stage package; then
+  stage "package"
+  bash scripts/package.sh
+  # Installing and purging the package needs root; through sudo otherwise.
+  SUDO=""
+  [ "$(id -u)" -eq 0 ] || SUDO=sudo
+  $SUDO bash tests/package/check_package.sh "dist/$(cd dist && ls tumbleroo_*.deb)"
 fi
 echo "=== test: done ($(date +%T))"

@@ -47,22 +47,40 @@ void paintTop(Pen& pen) {
 
 }  // namespace
 
-Canvas renderIcon() {
-    Canvas canvas(kIconSize, kIconSize);
-    Pen pen(canvas, 0, 0, kIconSize, kIconSize, kIconSize / kBox);
+Canvas renderIcon(int size) {
+    Canvas canvas(size, size);
+    Pen pen(canvas, 0, 0, size, size, size / kBox);
     paintCabinet(pen);
     paintReels(pen);
     paintTop(pen);
     return canvas;
 }
 
-bool writeIcon(const std::string& dataDir) {
+namespace {
+
+bool writeIconFile(const std::filesystem::path& path, int size) {
     std::error_code ec;
-    std::filesystem::create_directories(dataDir, ec);
-    std::string path = (std::filesystem::path(dataDir) / kIconFile).string();
-    Canvas c = renderIcon();
+    std::filesystem::create_directories(path.parent_path(), ec);
+    Canvas c = renderIcon(size);
     std::vector<unsigned char> rgba = c.toRGBA8();
-    return stbi_write_png(path.c_str(), c.width(), c.height(), 4, rgba.data(), c.width() * 4) != 0;
+    return stbi_write_png(path.string().c_str(), c.width(), c.height(), 4, rgba.data(), c.width() * 4) != 0;
+}
+
+}  // namespace
+
+bool writeIcon(const std::string& dataDir) {
+    return writeIconFile(std::filesystem::path(dataDir) / kIconFile, kIconSize);
+}
+
+std::string desktopIconPath(int size) {
+    std::string side = std::to_string(size);
+    return "hicolor/" + side + "x" + side + "/apps/" + kDesktopIconName + ".png";
+}
+
+bool writeDesktopIcons(const std::string& iconsDir) {
+    for (int size : kDesktopIconSizes)
+        if (!writeIconFile(std::filesystem::path(iconsDir) / desktopIconPath(size), size)) return false;
+    return true;
 }
 
 }  // namespace art

@@ -106,7 +106,7 @@ TEST(MonitorUnder, TheMonitorTheWindowOverlapsMostElseThePrimary) {
 }
 
 TEST_F(Fullscreen, F11FillsTheWindowsMonitorAndBringsBackItsSizeAndPlace) {
-    mode().Start(WindowModeChoice::Remembered, settings);
+    mode().Start(DisplayChoice::Remembered, settings);
     ScreenRect before = win.area;
     Tap(GLFW_KEY_F11);
     EXPECT_TRUE(mode().fullscreen());
@@ -124,14 +124,14 @@ TEST_F(Fullscreen, F11FillsTheWindowsMonitorAndBringsBackItsSizeAndPlace) {
 
 // A held F11 repeats as more presses of a key already down: one toggle.
 TEST_F(Fullscreen, AHeldF11TogglesOnce) {
-    mode().Start(WindowModeChoice::Remembered, settings);
+    mode().Start(DisplayChoice::Remembered, settings);
     for (int i = 0; i < 5; ++i) Key(GLFW_KEY_F11, glfw2::PRESS);
     Key(GLFW_KEY_F11, glfw2::RELEASE);
     EXPECT_EQ(win.calls, std::vector<std::string>{"fullscreen 1"});
 }
 
 TEST_F(Fullscreen, AltEnterTogglesWithEitherAltAndTheGameSeesNoEnter) {
-    mode().Start(WindowModeChoice::Remembered, settings);
+    mode().Start(DisplayChoice::Remembered, settings);
     AltEnter(GLFW_KEY_LEFT_ALT);
     EXPECT_TRUE(mode().fullscreen());
     AltEnter(GLFW_KEY_RIGHT_ALT);
@@ -144,7 +144,7 @@ TEST_F(Fullscreen, AltEnterTogglesWithEitherAltAndTheGameSeesNoEnter) {
 // Enter is the game's confirm key: alone, or held before Alt comes (its repeats
 // then), it reaches the game and toggles nothing.
 TEST_F(Fullscreen, EnterWithoutAltBelongsToTheGame) {
-    mode().Start(WindowModeChoice::Remembered, settings);
+    mode().Start(DisplayChoice::Remembered, settings);
     Key(GLFW_KEY_ENTER, glfw2::PRESS);
     EXPECT_EQ(input->KeyDown(13), 1);
     Key(GLFW_KEY_LEFT_ALT, glfw2::PRESS);
@@ -158,7 +158,7 @@ TEST_F(Fullscreen, EnterWithoutAltBelongsToTheGame) {
 
 TEST_F(Fullscreen, ARememberedFullscreenStartsFullscreenAndAToggleKeepsTheOtherSettings) {
     std::ofstream(settings) << "firstGame=done\nwindow=fullscreen\n";
-    mode().Start(WindowModeChoice::Remembered, settings);
+    mode().Start(DisplayChoice::Remembered, settings);
     EXPECT_TRUE(mode().fullscreen());
     EXPECT_EQ(win.fullscreenOn, 1);
     Tap(GLFW_KEY_F11);
@@ -167,13 +167,13 @@ TEST_F(Fullscreen, ARememberedFullscreenStartsFullscreenAndAToggleKeepsTheOtherS
 
 TEST_F(Fullscreen, ACommandLineChoiceWinsAndIsRemembered) {
     std::ofstream(settings) << "window=fullscreen\n";
-    mode().Start(WindowModeChoice::Windowed, settings);
+    mode().Start(DisplayChoice::Windowed, settings);
     EXPECT_FALSE(mode().fullscreen());
     EXPECT_TRUE(win.calls.empty());
     EXPECT_EQ(ReadFile(settings), "window=windowed\n");
 
     WindowMode other;
-    other.Start(WindowModeChoice::Fullscreen, settings);
+    other.Start(DisplayChoice::Fullscreen, settings);
     EXPECT_TRUE(other.fullscreen());
     EXPECT_EQ(ReadFile(settings), "window=fullscreen\n");
 }
@@ -183,7 +183,7 @@ TEST_F(Fullscreen, ADamagedSettingsFileStartsWindowedWithOneLineOnStandardError)
         std::ofstream(settings) << text;
         WindowMode fresh;
         ::testing::internal::CaptureStderr();
-        fresh.Start(WindowModeChoice::Remembered, settings);
+        fresh.Start(DisplayChoice::Remembered, settings);
         std::string err = ::testing::internal::GetCapturedStderr();
         EXPECT_FALSE(fresh.fullscreen()) << text;
         EXPECT_TRUE(win.calls.empty());
@@ -195,7 +195,7 @@ TEST_F(Fullscreen, ADamagedSettingsFileStartsWindowedWithOneLineOnStandardError)
 
 TEST_F(Fullscreen, WithoutAMonitorNothingChangesAndNothingIsWritten) {
     win.monitors.clear();
-    mode().Start(WindowModeChoice::Remembered, settings);
+    mode().Start(DisplayChoice::Remembered, settings);
     Tap(GLFW_KEY_F11);
     EXPECT_FALSE(mode().fullscreen());
     EXPECT_TRUE(win.calls.empty());

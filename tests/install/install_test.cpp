@@ -1,7 +1,9 @@
 // install_test.cpp - the game as a player gets it: `cmake --install` of this build
 // into a temporary prefix, the files in their usual places, the desktop entry
-// through desktop-file-validate, and the installed launcher started under a private
-// Xvfb with openbox, with $XDG_DATA_HOME pointing at a fresh folder.
+// through desktop-file-validate, the AppStream metainfo through appstreamcli, the
+// manual page against --help, the launcher's command line, and the installed
+// launcher started under a private Xvfb with openbox, with $XDG_DATA_HOME pointing
+// at a fresh folder.
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <stb/stb_image.h>
@@ -27,7 +29,8 @@ namespace fs = std::filesystem;
 constexpr double kWindowSeconds = 30;
 constexpr double kSaveSeconds = 15;
 constexpr double kExitSeconds = 20;
-constexpr int kDesktopIconSize = 256;
+constexpr int kDesktopIconSizes[] = {48, 64, 128, 256};
+const std::string kMetainfo = std::string("share/metainfo/") + TUMBLEROO_APPSTREAM_ID + ".metainfo.xml";
 
 // Runs a shell command; its standard output and error together, and its exit status.
 struct Ran {
@@ -100,13 +103,78 @@ TEST_F(Installed, PutsProgramLauncherDataIconAndDesktopEntryInTheirPlaces) {
         EXPECT_TRUE(fs::is_regular_file(At(std::string("share/tumbleroo/data/") + f))) << f;
     EXPECT_TRUE(fs::is_regular_file(At("share/applications/tumbleroo.desktop")));
 
-    int w = 0, h = 0, n = 0;
-    std::string icon = At("share/icons/hicolor/256x256/apps/tumbleroo.png").string();
-    ASSERT_EQ(stbi_info(icon.c_str(), &w, &h, &n), 1) << icon;
-    EXPECT_EQ(w, kDesktopIconSize);
-    EXPECT_EQ(h, kDesktopIconSize);
-    // The desktop icon and the window icon are the same picture.
-    EXPECT_EQ(ReadText(icon), ReadText(At("share/tumbleroo/data/icon.png")));
+    EXPECT_TRUE(fs::is_regular_file(At(kMetainfo)));
+    EXPECT_TRUE(fs::is_regular_file(At("share/man/man6/tumbleroo.6")));
+
+    for (int size : kDesktopIconSizes) {
+        int w = 0, h = 0, n = 0;
+        std::string side = std::to_string(size);
+        std::string icon = At("share/icons/hicolor/" + side + "x" + side + "/apps/tumbleroo.png").string();
+        ASSERT_EQ(stbi_info(icon.c_str(), &w, &h, &n), 1) << icon;
+        EXPECT_EQ(w, size);
+        EXPECT_EQ(h, size);
+    }
+    // The largest desktop icon and the window icon are the same picture.
+    EXPECT_EQ(ReadText(At("share/icons/hicolor/256x256/apps/tumbleroo.png")),
+              ReadText(At("share/tumbleroo/data/icon.png")));
+}
+
+TEST_F(Installed, MetainfoValidatesAndCarriesTheReleaseLaunchableRatingAndScreenshots) {
+    Ran r = Shell("appstreamcli validate --no-net " + Quoted(At(kMetainfo).string()));
+    EXPECT_EQ(r.status, 0) << r.output;
+
+    std::string text = ReadText(At(kMetainfo));
+    EXPECT_NE(text.find(std::string("<id>") + TUMBLEROO_APPSTREAM_ID + "</id>"), std::string::npos);
+    EXPECT_NE(text.find("<launchable type=\"desktop-id\">tumbleroo.desktop</launchable>"), std::string::npos);
+    EXPECT_NE(text.find(std::string("<release version=\"") + TUMBLEROO_VERSION + "\""), std::string::npos)
+        << "the release is this build's version";
+    EXPECT_NE(text.find("<content_rating type=\"oars-1.1\">"), std::string::npos);
+    // Every screenshot the README shows, and only files that exist in docs/.
+    std::string readme = ReadText(TUMBLEROO_SOURCE_DIR "/README.md");
+    for (const char* shot : {"menu.png", "quillmorplat.png", "pause.png", "game-over.png"}) {
+        std::string rel = std::string("docs/screenshots/") + shot;
+        EXPECT_NE(readme.find("(" + rel + ")"), std::string::npos) << rel;
+        EXPECT_NE(text.find("/" + rel + "</image>"), std::string::npos) << rel;
+        EXPECT_TRUE(fs::is_regular_file(fs::path(TUMBLEROO_SOURCE_DIR) / rel)) << rel;
+    }
+}
+
+TEST_F(Installed, LauncherPassesOptionsToTheGameAndTheManualPageDescribesThem) {
+    // Without a display: the command line is answered before any window is asked for.
+    std::string launcher = "env -u DISPLAY -u WAYLAND_DISPLAY " + Quoted(At("bin/tumbleroo").string());
+    // Standard output alone, then the exit status.
+    Ran version = Shell("(" + launcher + " --version 2>/dev/null)");
+    EXPECT_EQ(version.status, 0);
+    EXPECT_EQ(version.output, std::string("tumbleroo ") + TUMBLEROO_VERSION + "\n");
+
+    Ran help = Shell("(" + launcher + " --help 2>/dev/null)");
+    EXPECT_EQ(help.status, 0);
+    Ran wrong = Shell("(" + launcher + " --bogus >/dev/null)");
+    EXPECT_EQ(wrong.status, 2);
+    EXPECT_NE(wrong.output.find("unknown option '--bogus'"), std::string::npos) << wrong.output;
+
+    // Every option the help lists is in the manual page's OPTIONS (as roff writes it).
+    std::string manual = ReadText(At("share/man/man6/tumbleroo.6"));
+    size_t options = manual.find(".SH OPTIONS"), files = manual.find(".SH FILES");
+    ASSERT_NE(options, std::string::npos);
+    ASSERT_NE(files, std::string::npos);
+    std::string described = manual.substr(options, files - options);
+    int listed = 0;
+    std::istringstream lines(help.output);
+    for (std::string line; std::getline(lines, line);) {
+        if (line.rfind("  -", 0) != 0) continue;
+        std::istringstream words(line);
+        for (std::string word; words >> word && word[0] == '-';) {
+            if (word.back() == ',') word.pop_back();
+            std::string roff;
+            for (char c : word) roff += c == '-' ? std::string("\\-") : std::string(1, c);
+            EXPECT_NE(described.find(roff), std::string::npos) << word << " is not in the manual page";
+            ++listed;
+        }
+    }
+    EXPECT_EQ(listed, 5) << help.output;  // --fullscreen, --windowed, -h, --help, --version
+    for (const char* file : {".quorvelstate", ".tumbleroo-settings", "XDG_DATA_HOME"})
+        EXPECT_NE(manual.find(file), std::string::npos) << file;
 }
 
 TEST_F(Installed, DesktopEntryValidatesAndNamesTheInstalledLauncherAndIcon) {
