@@ -21,7 +21,6 @@ enum CometPhase {
 
 constexpr int kCometReels = 8;
 constexpr int kCometStartLives = 3;
-constexpr int kSlotReelSheet = 1;      // the ship is a frame of the reel sheet
 constexpr int kStandardSoundSet = 1;
 constexpr int kCometStripCells = 100;
 constexpr int kCometReelInts = 500;
@@ -43,8 +42,6 @@ constexpr float kPortraitButtonShift = 3.5f;  // buttons at spinW / 3.5 either s
 constexpr float kLandscapeMoveDrop = 0.25f;
 constexpr int kLaneScore = 5;
 constexpr int kCrossingScore = 100;
-constexpr int kSfxCrossed = 12;
-constexpr int kSfxCrash = 13;
 
 int CometCell(int reel, int pos) { return reel * kCometReelInts + pos * kCometCellInts; }
 
@@ -96,7 +93,7 @@ int kx_Tumbleroo_MyApp::m_CometShip() {
     m_SetCol(255, 255, 255, kAbsent);
     const float half = static_cast<float>((reelPitch + reelGap) / 2);
     const float lanes = static_cast<float>(reelCount) - 2 * (shipPos + 1 + shipStep) + kShipLean;
-    m_DrawImg(kSlotReelSheet, reelCentreX - half * reelScale * lanes - kShipMargin, reelCentreY, kShipFrame);
+    m_DrawImg(kImgReels, reelCentreX - half * reelScale * lanes - kShipMargin, reelCentreY, kShipFrame);
     return 0;
 }
 
@@ -178,7 +175,7 @@ int kx_Tumbleroo_MyApp::m_CometCellUnder(int lane) {
 // ===========================================================================
 
 int kx_Tumbleroo_MyApp::m_CometCrash() {
-    m_PlaySFX(kSfxCrash, 1, 1, 0);
+    m_PlaySFX(kSfxBank3, 1, 1, 0);
     lives -= 1;
     if (lives > 0) {
         phase = kCometReady;
@@ -190,7 +187,7 @@ int kx_Tumbleroo_MyApp::m_CometCrash() {
 }
 
 int kx_Tumbleroo_MyApp::m_CometArrive() {
-    m_PlaySFX(kSfxCrossed, 1, 1, 0);
+    m_PlaySFX(kSfxBank2, 1, 1, 0);
     score += kCrossingScore;
     phase = kCometReady;
     return 0;

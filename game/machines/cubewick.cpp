@@ -38,14 +38,13 @@ constexpr int kBonusScore = 25;
 constexpr int kPowerScore = 50;
 constexpr int kMonsterScore = 50;
 
-constexpr int kSfxEat = 11;
-constexpr int kSfxEnd = 12;
-constexpr int kSfxDie = 13;
-constexpr int kSfxBonus = 14;
-constexpr int kSfxPower = 15;
-constexpr int kSfxMonster = 16;
+constexpr int kSfxEat = kSfxBank1;
+constexpr int kSfxEnd = kSfxBank2;
+constexpr int kSfxDie = kSfxBank3;
+constexpr int kSfxBonus = kSfxBank4;
+constexpr int kSfxPower = kSfxBank5;
+constexpr int kSfxMonster = kSfxBank6;
 
-constexpr int kSlotReels = 1;
 constexpr float kLaneAlpha = 0.8f;
 
 }  // namespace
@@ -114,7 +113,7 @@ int kx_Tumbleroo_MyApp::m_DrawWalker(float half) {
     const float x = reelCentreX - half * s * (n - 2 * (walkerPos + 1 + walkerStep) + kWalkerNudge) - 2;
     m_SetSize(s, s);
     m_SetCol(255, 255, 255, 1);
-    m_DrawImg(kSlotReels, x, reelCentreY, static_cast<float>(kWalkerFrame + walkerAnim / kAnimPerFrame));
+    m_DrawImg(kImgReels, x, reelCentreY, static_cast<float>(kWalkerFrame + walkerAnim / kAnimPerFrame));
     return 0;
 }
 

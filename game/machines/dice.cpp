@@ -32,9 +32,8 @@ constexpr int kPulseLagMs = 160;
 constexpr int kPulseSlowdown = 3;
 constexpr int kPulseSteps = 200;
 constexpr int kPulseFloor = 50;
-constexpr int kSfxHold = 99;
-constexpr int kSfxHand = 12;
-constexpr int kSfxNoHand = 13;
+constexpr int kSfxHand = kSfxBank2;
+constexpr int kSfxNoHand = kSfxBank3;
 
 // The banner runs from W + 512 to below -512, 12 units a tick; it rests in the
 // middle while within 256 of it and fades in and out over the 256 beyond.
@@ -156,7 +155,7 @@ int kx_Tumbleroo_MyApp::m_DiceHolds() {
         if (pressed != 0 && pointerDown != 0 && pointerUsed == 0) {
             holds[i] = 1 - holds[i];
             pointerUsed = 1;
-            m_PlaySFX(kSfxHold, 1, 1, 0);
+            m_PlaySFX(kSfxTick, 1, 1, 0);
         }
     }
     return 0;

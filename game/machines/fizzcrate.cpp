@@ -16,7 +16,6 @@ enum FizzPhase { kFizzReady = 0, kFizzSpun = 1, kFizzNudging = 2, kFizzFading = 
 
 constexpr int kFizzReels = 6;
 constexpr int kFizzStartLives = 3;
-constexpr int kSlotReelSheet = 1;      // the arrows are frames of the reel sheet
 constexpr int kStandardSoundSet = 1;
 constexpr int kFizzStripCells = 100;
 constexpr int kFizzReelInts = 500;
@@ -47,8 +46,6 @@ constexpr float kOuterRowPitch = 0.5f;
 constexpr float kPayLinePitch = 0.9f;
 constexpr int kBonusRun = 4;           // runs this long restore a life ...
 constexpr int kBonusLivesBelow = 5;    // ... unless this many are held
-constexpr int kSfxRun = 1;
-constexpr int kSfxLife = 11;
 
 constexpr float kPanelShift = 0.25f;   // counter and button either side of the panel centre
 constexpr float kPanelDrop = 0.3f;     // landscape: counter below the button
@@ -122,7 +119,7 @@ int kx_Tumbleroo_MyApp::m_FizzArrows() {
             } else {
                 m_Alpha(kArrowDimAlpha);
             }
-            const int pressed = m_Button(kSlotReelSheet, x, y, kArrowFrameUp + kArrowFrameRow * k + anim);
+            const int pressed = m_Button(kImgReels, x, y, kArrowFrameUp + kArrowFrameRow * k + anim);
             const bool open = phase == kFizzSpun || phase == kFizzNudging;
             if (pressed != 0 && pointerUsed == 0 && nudges >= 1 && reelsMoving == 0 && open) {
                 const float speed = kNudgeFrictions * kx_Tumbleroo_Friction;
@@ -191,10 +188,10 @@ int kx_Tumbleroo_MyApp::m_FizzScoreRun(int row, int first, int last) {
     }
     if (n >= kBonusRun && lives < kBonusLivesBelow) {
         lives += 1;
-        m_PlaySFX(kSfxLife, 1, 1, 0);
+        m_PlaySFX(kSfxBank1, 1, 1, 0);
     }
     delay = kRunPause;
-    m_PlaySFX(kSfxRun, pitch, 1, 0);
+    m_PlaySFX(kSfxChime, pitch, 1, 0);
     return 0;
 }
 

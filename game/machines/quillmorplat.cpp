@@ -51,12 +51,11 @@ constexpr int kWalkScore = 5;
 constexpr int kTurnScore = 10;
 constexpr int kExitScore = 100;
 
-constexpr int kSfxCoin = 11;
-constexpr int kSfxExit = 12;
-constexpr int kSfxDie = 13;
-constexpr int kSfxStep = 14;
+constexpr int kSfxCoin = kSfxBank1;
+constexpr int kSfxExit = kSfxBank2;
+constexpr int kSfxDie = kSfxBank3;
+constexpr int kSfxStep = kSfxBank4;
 
-constexpr int kSlotReels = 1;
 constexpr int kFrameLedge = 0;
 constexpr int kFrameEntrance = 10;
 
@@ -132,9 +131,9 @@ int kx_Tumbleroo_MyApp::m_DrawPlatLedges() {
     const float n = static_cast<float>(kReels);
     m_SetSize(s, s);
     m_SetCol(255, 255, 255, 1);
-    m_DrawImg(kSlotReels, cx - half * s * (n + 2), y, kFrameEntrance);
-    m_DrawImg(kSlotReels, cx - half * s * (n + 1), y, kFrameLedge);
-    m_DrawImg(kSlotReels, cx + half * s * (n + 1), y, kFrameLedge);
+    m_DrawImg(kImgReels, cx - half * s * (n + 2), y, kFrameEntrance);
+    m_DrawImg(kImgReels, cx - half * s * (n + 1), y, kFrameLedge);
+    m_DrawImg(kImgReels, cx + half * s * (n + 1), y, kFrameLedge);
     return 0;
 }
 
@@ -145,7 +144,7 @@ int kx_Tumbleroo_MyApp::m_DrawRunner() {
     const float n = static_cast<float>(kReels);
     const float x = reelCentreX - (n - 2 * (runnerPos + 1 + runnerStep) + kRunnerNudge) * half * s - 2;
     m_SetSize(s * runnerDir, s);
-    m_DrawImg(kSlotReels, x, reelCentreY, static_cast<float>(kRunnerFrame + runnerAnim / kAnimPerFrame));
+    m_DrawImg(kImgReels, x, reelCentreY, static_cast<float>(kRunnerFrame + runnerAnim / kAnimPerFrame));
     return 0;
 }
 

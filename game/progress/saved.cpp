@@ -17,9 +17,6 @@ namespace {
 
 constexpr int kBadgeWords = 8;
 constexpr int kBitsPerWord = 32;
-constexpr int kMachineRows = 5;
-constexpr int kTableSize = 10;
-constexpr int kLastTenBase = 50;
 constexpr int kSettingsSection = kSettingsCount + 1;  // values and checksum
 constexpr int kBadgeSection = kBadgeWords + 1;
 constexpr int kRowSection = 2 * kTableSize + 1;
@@ -45,8 +42,8 @@ struct Checksum {
     int Value() const { return static_cast<int>(sum); }
 };
 
-int TopEntry(int row, int j) { return row * kTableSize + j; }
-int LastEntry(int row, int j) { return kLastTenBase + row * kTableSize + j; }
+int TopEntry(int row, int j) { return TopTenAt(row + 1) + j; }
+int LastEntry(int row, int j) { return LastTenAt(row + 1) + j; }
 int TopWeight(int j) { return j + kTopWeightBase; }
 int LastWeight(int row, int j) { return row + kLastWeightBase + j; }
 
@@ -127,7 +124,7 @@ int kx_Tumbleroo_MyApp::m_Save() {
     }
     Append(text, badgeSum.Value());
 
-    for (int m = 0; m < kMachineRows; ++m) {
+    for (int m = 0; m < kMachineCount; ++m) {
         Checksum rowSum;
         for (int j = 0; j < kTableSize; ++j) {
             Append(text, scores[TopEntry(m, j)]);
@@ -229,6 +226,6 @@ int kx_Tumbleroo_MyApp::m_Load() {
     int cursor = LoadSettings(elements, settings, 0);
     BoundSettings(settings);
     cursor = LoadBadges(elements, flags, cursor);
-    for (int m = 0; m < kMachineRows; ++m) cursor = LoadScoreRow(elements, scores, m, cursor);
+    for (int m = 0; m < kMachineCount; ++m) cursor = LoadScoreRow(elements, scores, m, cursor);
     return 0;
 }

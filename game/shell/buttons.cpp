@@ -7,7 +7,6 @@
 
 namespace {
 
-constexpr int kSlotOverlay = 10;
 constexpr float kButtonW = 112;
 constexpr float kButtonH = 72;
 constexpr float kLargeLabel = 2;       // label size of the large button, per draw size
@@ -84,7 +83,7 @@ int kx_Tumbleroo_MyApp::m_LabelledButton(float x, float y, String text, int styl
     const int base = 2 - 2 * style;
     int pressed = 0;
     if (m_MouseIn_Centered(x, y, kButtonW * sx, kButtonH * sy) && pointerDown > 0) pressed = 1;
-    m_DrawImg(kSlotOverlay, x, y, static_cast<float>(base + pressed));
+    m_DrawImg(kImgOverlay, x, y, static_cast<float>(base + pressed));
     return pressed;
 }
 

@@ -105,7 +105,7 @@ int kx_Tumbleroo_MyApp::m_KeyLock() {
     bool anyHeld = false;
     for (int key : kAllPlayKeys) anyHeld = anyHeld || m_PlayKey(key);
     if (!anyHeld) keyUsed = 0;
-    if (keyUsed == 0 && pointerUsed == 0 && m_PlayKey(PK_BACK) && state == 1 && creditsOpen == 1) {
+    if (keyUsed == 0 && pointerUsed == 0 && m_PlayKey(PK_BACK) && state == kScreenMenu && creditsOpen == 1) {
         creditsOpen = 0;
         keyUsed = 1;
         pointerUsed = 1;

@@ -11,6 +11,7 @@
 //   4. The class: operations, by implementing file
 #pragma once
 
+#include "game/shell/ids.h"
 #include "host/app.h"
 #include "media/audio.h"
 #include "media/graphics.h"
@@ -31,6 +32,7 @@ extern int kx_Tumbleroo_HasMusic;   // 0: the sound setting is a two-way switch
 // (kxInit), before the game object is created.
 int kx_Tumbleroo_InitGlobals();
 
+// The design size of the virtual screen; kx_Tumbleroo_rawscrw/h carry it at run time.
 constexpr float kDesignWidth = 640;
 constexpr float kDesignHeight = 480;
 constexpr float kReelFriction = 0.015f;
@@ -40,20 +42,11 @@ constexpr int kSuspendedTicksPerSecond = 5;
 // The absent value: an omitted optional argument, and the coordinates of an up touch.
 constexpr int kAbsent = -3717;
 
-// Display list: records of 15 floats; kinds below 0 are shapes, 0 and up image slots.
-constexpr int kRecordFloats = 15;
+// Display list: 2500 records (record layout and kinds in ids.h).
 constexpr int kDrawListRecords = 2500;
 constexpr int kDrawListFloats = kRecordFloats * kDrawListRecords;  // 37500
 // An append needs drawCount at or below this, so only 2499 records ever fit.
 constexpr int kDrawListLastStart = kDrawListFloats - 16;           // 37484
-constexpr int kKindRect = -3717;
-constexpr int kKindOval = -3716;
-constexpr int kKindLine = -3715;
-// Offsets within a record.
-enum DrawRecordField {
-    REC_KIND = 0, REC_X = 1, REC_Y = 2, REC_ROT = 3, REC_W = 4, REC_H = 5, REC_FRAME = 6, REC_ALPHA = 7,
-    REC_R = 10, REC_G = 11, REC_B = 12
-};
 
 // Sizes of the object's arrays.
 constexpr int kTouchCount = 10;
@@ -68,12 +61,6 @@ constexpr int kScoresCount = 250;
 constexpr int kReelSlots = 18;        // per-reel arrays (speed, offset, position, holds, counts)
 constexpr int kReelCellInts = 8200;   // 16 reels of 100 cells of 5 ints, with room to spare
 constexpr int kFaceCountSlots = 18;
-
-// Settings entries with a fixed meaning.
-constexpr int kSettingLastMachine = 1;
-constexpr int kSettingUnlockMask = 2;
-constexpr int kSettingCoins = 3;
-constexpr int kSettingSound = 5;
 
 // Asset loading: a full load takes 28 steps and one more tick that ends it.
 constexpr int kLoaderLastStep = 28;

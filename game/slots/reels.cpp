@@ -11,7 +11,6 @@
 
 namespace {
 
-constexpr int kSlotReels = 1;
 constexpr int kSheetFrame = 32;      // reel sheets are 32 x 32 frames
 constexpr int kSheetFrames = 32;
 constexpr int kSymbolKinds = 16;
@@ -23,9 +22,6 @@ constexpr int kCellSymbol = 0;
 constexpr int kCellOverlay = 1;
 constexpr float kShuffleRange = 99.9f;  // a draw picks a partner cell 0..99
 
-constexpr int kMachineCometrow = 3;
-constexpr int kMachineFizzcrate = 4;
-constexpr int kMachineDice = 5;
 constexpr int kPhaseFloating = 2;   // Cometrow: reels drift without snapping
 constexpr int kPhaseClicking = 1;   // Cometrow: the only phase whose stops click
 constexpr int kPhaseFading = 3;     // Fizzcrate: matched cells fade out
@@ -41,8 +37,6 @@ constexpr int kRowsReach = 8;           // rows -8..8 around the centre line
 constexpr int kRowsReachFizzcrate = 5;
 constexpr float kFadeTicks = 60;
 
-constexpr int kSfxStop = 2;
-constexpr int kSfxWhirr = 3;
 constexpr int kWhirrFrom = 3;           // reelSound at which the whirr starts
 constexpr int kWhirrSteps = 5;
 constexpr float kWhirrVolumeStep = 1.0f / 20;
@@ -83,7 +77,7 @@ bool Within(float o, float band) { return -band < o && o < band; }
 
 int kx_Tumbleroo_MyApp::m_LoadReels(String name, int set) {
     reelSheet = name;
-    m_LoadImg(kSlotReels, name, kSheetFrame, kSheetFrame, kSheetFrames, kx_graphics_Image::CentreHandle);
+    m_LoadImg(kImgReels, name, kSheetFrame, kSheetFrame, kSheetFrames, kx_graphics_Image::CentreHandle);
     // Another sound bank means every slot is reloaded (the loading screen shows).
     if (set != soundSet) {
         soundSet = set;
@@ -273,7 +267,7 @@ int kx_Tumbleroo_MyApp::m_SettleReel(int r, int wasMoving, int snap, int click) 
         if (o < 0) v = kCreepFast * f;
         if (o < -0.5f) v = -kCreepFast * f;
         if (snap && Within(o, kSnapAtRest * f)) o = v = 0;
-        if (v == 0 && wasMoving && click) m_PlaySFX(kSfxStop, kx_random_Rnd2(0.8f, 1.2f), 0.5f, 0);
+        if (v == 0 && wasMoving && click) m_PlaySFX(kSfxReelStop, kx_random_Rnd2(0.8f, 1.2f), 0.5f, 0);
     }
     if (o < -1) {
         o += 1;
@@ -318,7 +312,7 @@ int kx_Tumbleroo_MyApp::m_DrawReelCells(int r) {
         m_Alpha(fading && overlay != 0 ? fadeTimer / kFadeTicks : 1);
         if (symbol < 1) continue;
         const int frame = overlay != 0 ? overlay - 1 : symbol - 1 + 8 * symbolBank;
-        m_DrawImg(kSlotReels, x, y + o, static_cast<float>(frame));
+        m_DrawImg(kImgReels, x, y + o, static_cast<float>(frame));
     }
     return 0;
 }

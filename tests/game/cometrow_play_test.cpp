@@ -23,8 +23,6 @@ constexpr int kLanes = 8;
 constexpr int kTickLimit = 2000;
 constexpr int kSpace = 1;
 constexpr int kRock = 2;
-constexpr int kSfxCrossed = 12;
-constexpr int kSfxCrash = 13;
 constexpr int kShipFrame = 16;
 
 enum { kReady = 0, kSpinning = 1, kCrossing = 2, kOver = 5 };
@@ -42,7 +40,7 @@ protected:
         Render();
         RunLoader();
         StartMachine(kCometrow);
-        ASSERT_EQ(game->state, 10);
+        ASSERT_EQ(game->state, kScreenPlay);
         ASSERT_EQ(game->reelCount, kLanes);
         soundMark = game->sfxChannel;
     }
@@ -172,7 +170,7 @@ TEST_F(Cometrow, TheShipNeverCrashesAtTheStartAndEntersLaneZeroOnItsFifthTick) {
     EXPECT_EQ(game->lives, 2);
     EXPECT_EQ(game->phase, kReady);
     EXPECT_EQ(game->shipPos, -1);  // it stays where it crashed
-    EXPECT_EQ(NewSounds(kSfxCrash).size(), 1u);
+    EXPECT_EQ(NewSounds(kSfxBank3).size(), 1u);
 }
 
 TEST_F(Cometrow, AMoveLeavesTheOldLaneOnItsFifthTick) {
@@ -246,7 +244,7 @@ TEST_F(Cometrow, StandingStillInALaneIsNotSafe) {
         EXPECT_LT(ticks, 200);
         EXPECT_EQ(game->lives, 2);
         EXPECT_EQ(game->m_CometCellUnder(lane), (rockAt + 100) % 100);
-        EXPECT_EQ(NewSounds(kSfxCrash).size(), 1u);
+        EXPECT_EQ(NewSounds(kSfxBank3).size(), 1u);
     }
     // With clear lanes the ship stands as long as it likes.
     SpinToCrossing();
@@ -307,7 +305,7 @@ TEST_F(Cometrow, ACrossingOfAllEightLanesScores145) {
     EXPECT_EQ(game->shipPos, 8);
     EXPECT_EQ(game->phase, kReady);
     EXPECT_EQ(game->lives, 3);
-    EXPECT_EQ(NewSounds(kSfxCrossed).size(), 1u);
+    EXPECT_EQ(NewSounds(kSfxBank2).size(), 1u);
     // The ship waits on the far side until the next spin puts it back.
     Tick(30);
     EXPECT_EQ(game->shipPos, 8);
@@ -371,7 +369,7 @@ TEST_F(Cometrow, TheThirdCrashEndsTheGame) {
         FillLane(0, kRock);
         Move();
         EXPECT_EQ(game->lives, 3 - crash);
-        EXPECT_EQ(NewSounds(kSfxCrash).size(), 1u);
+        EXPECT_EQ(NewSounds(kSfxBank3).size(), 1u);
     }
     EXPECT_EQ(game->gameOver, 1);
     EXPECT_EQ(game->phase, kOver);
@@ -455,8 +453,8 @@ TEST_F(Cometrow, AWholeGamePlaysToGameOverAndReturnsToTheMenu) {
     EXPECT_EQ(game->score, 5 * moves + 100 * crossings);
     EXPECT_EQ(game->phase, kOver);
     const int final = game->score;
-    for (int n = 0; n < 200 && game->state != 1; ++n) Tick();
-    EXPECT_EQ(game->state, 1);
+    for (int n = 0; n < 200 && game->state != kScreenMenu; ++n) Tick();
+    EXPECT_EQ(game->state, kScreenMenu);
     EXPECT_EQ(game->scores[50 + 10 * (kCometrow - 1)], final);
 }
 

@@ -13,7 +13,6 @@ namespace {
 
 using gametest::GameTest;
 
-constexpr int kMachineCubewick = 2;
 
 class CubewickScreen : public GameTest {
 protected:

@@ -18,11 +18,6 @@ namespace {
 using gametest::GameTest;
 using gametest::Record;
 
-constexpr int kMachineCubewick = 2;
-constexpr int kMachinePlat = 1;
-constexpr int kStateMenu = 1;
-constexpr int kStatePlay = 10;
-constexpr int kStateStart = 11;
 constexpr int kReels = 6;
 constexpr int kTicksPerCell = 16;
 constexpr int kSettleLimit = 1200;
@@ -41,7 +36,7 @@ protected:
         Render();  // fits the virtual screen, so pointer positions map 1:1
         RunLoader();
         StartMachine(machine);
-        ASSERT_EQ(game->state, kStatePlay);
+        ASSERT_EQ(game->state, kScreenPlay);
     }
 
     int Cell(int reel) const { return reel * 500 + game->reelPos[reel] * 5; }
@@ -72,7 +67,7 @@ protected:
 
     // The walker is the only reel-sheet image drawn exactly on the pay line's y
     // (cells are drawn two units lower).
-    Record Walker() const { return ImageAtY(gametest::kSlotReelSheet, game->reelCentreY); }
+    Record Walker() const { return ImageAtY(kImgReels, game->reelCentreY); }
 };
 
 TEST_F(Cubewick, LoaderSetsTheMachineUpOnTheSecondBank) {
@@ -293,14 +288,14 @@ protected:
         for (int slot : {1, 2, 3, 95, 99}) EXPECT_NE(game->sounds[slot], nullptr) << "sound " << slot;
     }
     void Switch(int machine) {
-        game->state = kStateStart;
+        game->state = kScreenStartGame;
         game->machine = machine;
         Tick();
     }
 };
 
 TEST_F(CubewickBank, SwitchingMachinesReloadsEveryAssetWithTheRightBank) {
-    Enter(kMachinePlat);
+    Enter(kMachineQuillmorPlat);
     for (int slot = 11; slot <= 19; ++slot) EXPECT_EQ(FileInSlot(slot), slot) << slot;
 
     EmptySlots();
@@ -317,7 +312,7 @@ TEST_F(CubewickBank, SwitchingMachinesReloadsEveryAssetWithTheRightBank) {
     EXPECT_EQ(game->loadStep, 0);
 
     EmptySlots();
-    Switch(kMachinePlat);
+    Switch(kMachineQuillmorPlat);
     EXPECT_GT(game->loadStep, 0);
     RunLoader();
     ExpectSlotsFull();
@@ -346,8 +341,8 @@ TEST_F(Cubewick, AWholeGamePlaysToGameOver) {
     EXPECT_EQ(game->walkerAnim, 8);
     const int final = game->score;
     // The game-over sequence takes the game back to the menu, which records it.
-    for (int t = 0; t < 200 && game->state != kStateMenu; ++t) Tick();
-    EXPECT_EQ(game->state, kStateMenu);
+    for (int t = 0; t < 200 && game->state != kScreenMenu; ++t) Tick();
+    EXPECT_EQ(game->state, kScreenMenu);
     EXPECT_EQ(game->scores[50 + 10 * (kMachineCubewick - 1)], final);
 }
 

@@ -28,7 +28,7 @@ protected:
 };
 
 TEST_F(DiceScreen, AFrameShowsTheReelBankInItsFrameWithThePanelBeside) {
-    StartMachine(reeltest::kMachineDice);
+    StartMachine(kMachineDice);
     const int faces[5] = {1, 2, 3, 4, 5};
     for (int i = 0; i < 5; ++i) SetStrip(i, faces[i]);
     Tick();

@@ -19,8 +19,8 @@ class Dice : public reeltest::ReelGame {
 protected:
     void SetUp() override {
         ReelGame::SetUp();
-        StartMachine(reeltest::kMachineDice);
-        ASSERT_EQ(game->state, 10);
+        StartMachine(kMachineDice);
+        ASSERT_EQ(game->state, kScreenPlay);
     }
     void PayLine(const int (&faces)[5]) {
         for (int i = 0; i < 5; ++i) {

@@ -65,8 +65,8 @@ protected:
 
 TEST_F(EndToEnd, AGameOfDiceFromTheMenuToTheSavedTables) {
     MenuReady();
-    ASSERT_EQ(game->state, 1);
-    ASSERT_EQ(game->machine, 1);
+    ASSERT_EQ(game->state, kScreenMenu);
+    ASSERT_EQ(game->machine, kMachineQuillmorPlat);
 
     // Machines 1 and 2 pay 45 and 20 coins; Dice costs 55 of them.
     TapKey(kKeyZ);
@@ -78,13 +78,13 @@ TEST_F(EndToEnd, AGameOfDiceFromTheMenuToTheSavedTables) {
     TapKey(kKeyZ);
     EXPECT_EQ(game->settings[kSettingCoins], 10);
     EXPECT_EQ(game->settings[kSettingUnlockMask], 1 | 2 | 16);
-    EXPECT_EQ(game->state, 1);
+    EXPECT_EQ(game->state, kScreenMenu);
     PressKey(kKeyZ);
     Tick();
-    ASSERT_EQ(game->state, 11);
+    ASSERT_EQ(game->state, kScreenStartGame);
     ReleaseKey(kKeyZ);
     Tick();
-    ASSERT_EQ(game->state, 10);
+    ASSERT_EQ(game->state, kScreenPlay);
     RunLoader();  // the Dice sheet brings its own sound bank
     Render();
     Tick();       // the first tick of play lays out the reels and the SPIN control
@@ -102,7 +102,7 @@ TEST_F(EndToEnd, AGameOfDiceFromTheMenuToTheSavedTables) {
     const int finalScore = game->score;
 
     // The overlay runs its 90 ticks over the machine, then the menu takes over.
-    const int ticks = TickUntil([this] { return game->state == 1; });
+    const int ticks = TickUntil([this] { return game->state == kScreenMenu; });
     EXPECT_GE(ticks, 89);
     EXPECT_LE(ticks, 91);
     EXPECT_EQ(game->machine, kDice);
@@ -139,7 +139,7 @@ TEST_F(EndToEnd, AGameOfDiceFromTheMenuToTheSavedTables) {
     // Dice is unlocked now: the action key starts it at once.
     PressKey(kKeyZ);
     Tick();
-    EXPECT_EQ(game->state, 11);
+    EXPECT_EQ(game->state, kScreenStartGame);
     ReleaseKey(kKeyZ);
 }
 

@@ -23,9 +23,6 @@ using gametest::Record;
 constexpr int kFizzcrate = 4;
 constexpr int kReels = 6;
 constexpr int kTickLimit = 2000;  // far beyond the slowest spin
-constexpr int kSfxRun = 1;
-constexpr int kSfxLife = 11;
-constexpr int kSlotReel = 1;
 constexpr int kEmptied = 32;
 
 using Row = std::array<int, kReels>;
@@ -54,7 +51,7 @@ protected:
         Render();
         RunLoader();
         StartMachine(kFizzcrate);
-        ASSERT_EQ(game->state, 10);
+        ASSERT_EQ(game->state, kScreenPlay);
         ASSERT_EQ(game->reelCount, kReels);
         soundMark = game->sfxChannel;
     }
@@ -189,7 +186,7 @@ protected:
         for (int i = 0; i < RecordCount(); ++i) {
             const Record r = Rec(i);
             const int f = static_cast<int>(r.frame);
-            if (r.kind == kSlotReel && ((f >= 16 && f <= 18) || (f >= 24 && f <= 26))) out.push_back(r);
+            if (r.kind == kImgReels && ((f >= 16 && f <= 18) || (f >= 24 && f <= 26))) out.push_back(r);
         }
         return out;
     }
@@ -224,7 +221,7 @@ TEST_F(Fizzcrate, ARunScoresByItsLengthAndRowWithAPitchedSound) {
             const int points = (row == 0 ? 15 : 5) * n * n;
             EXPECT_EQ(game->score - before, points);
             EXPECT_EQ(scoredAt.size(), 1u);
-            const std::vector<Sound> runs = NewSounds(kSfxRun);
+            const std::vector<Sound> runs = NewSounds(kSfxChime);
             ASSERT_EQ(runs.size(), 1u);
             EXPECT_NEAR(runs[0].rate, n / 3.0f + (row == 0 ? 0.9f : 0.5f), 1e-5f);
             // The matched cells end the turn emptied; their neighbours stay plain.
@@ -261,7 +258,7 @@ TEST_F(Fizzcrate, RunsOfOneSearchScoreOneAtATimeEightTicksApartEachWithItsSound)
     // tick's count-down takes one of them, so the next run scores 8 ticks on.
     EXPECT_EQ(scoredAt[1] - scoredAt[0], 8);
     EXPECT_EQ(game->score, 20 + 45);
-    const std::vector<Sound> runs = NewSounds(kSfxRun);
+    const std::vector<Sound> runs = NewSounds(kSfxChime);
     ASSERT_EQ(runs.size(), 2u);
     EXPECT_NEAR(runs[0].rate, 2 / 3.0f + 0.5f, 1e-5f);
     EXPECT_NEAR(runs[1].rate, 1.5f, 1e-5f);
@@ -310,7 +307,7 @@ TEST_F(Fizzcrate, ATurnWithoutARunCostsALifeAndScoresNothing) {
     EXPECT_TRUE(scoredAt.empty());
     EXPECT_EQ(game->score, 0);
     EXPECT_EQ(game->lives, 2);
-    EXPECT_TRUE(NewSounds(kSfxRun).empty());
+    EXPECT_TRUE(NewSounds(kSfxChime).empty());
     EXPECT_EQ(game->gameOver, 0);
 }
 
@@ -330,7 +327,7 @@ TEST_F(Fizzcrate, ARunOfFourRestoresALifeUnlessFiveAreHeld) {
         while (game->score == before && game->phase != 0) Tick();
         EXPECT_EQ(game->score - before, 240);
         EXPECT_EQ(game->lives, c.livesAtScore);
-        EXPECT_EQ(NewSounds(kSfxLife).size(), static_cast<size_t>(c.lifeSounds));
+        EXPECT_EQ(NewSounds(kSfxBank1).size(), static_cast<size_t>(c.lifeSounds));
         FinishTurn();
         EXPECT_EQ(game->lives, c.livesAfter);
     }
@@ -352,7 +349,7 @@ TEST_F(Fizzcrate, LitCellsFadeForThirtyTicksThenStayEmptyUntilTheNextSpin) {
         bool seen = false;
         for (int i = 0; i < RecordCount(); ++i) {
             const Record r = Rec(i);
-            if (r.kind == kSlotReel && r.frame == 14) {
+            if (r.kind == kImgReels && r.frame == 14) {
                 // The reels drew before this tick's step of 2.
                 EXPECT_FLOAT_EQ(r.alpha, (game->fadeTimer + 2) / 60);
                 seen = true;
@@ -616,8 +613,8 @@ TEST_F(Fizzcrate, AWholeGameEndsWhenTheLastLifeIsGoneAndReturnsToTheMenu) {
     EXPECT_EQ(game->score, runPoints);
     const int final = game->score;
     // The game-over overlay runs its course and the menu records the score.
-    for (int n = 0; n < 200 && game->state != 1; ++n) Tick();
-    EXPECT_EQ(game->state, 1);
+    for (int n = 0; n < 200 && game->state != kScreenMenu; ++n) Tick();
+    EXPECT_EQ(game->state, kScreenMenu);
     EXPECT_EQ(game->scores[50 + 10 * (kFizzcrate - 1)], final);
 }
 

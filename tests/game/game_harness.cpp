@@ -25,7 +25,6 @@ namespace {
 
 constexpr double kTickSeconds = 1.0 / kTicksPerSecond;
 constexpr int kLoaderTickLimit = 100;
-constexpr int kStateStartGame = 11;  // the menu's hand-over to the play flow
 constexpr int kWindowAttempts = 5;
 constexpr int kWindowRetryMicros = 200000;
 
@@ -348,7 +347,7 @@ void GameTest::Render() { app->InvokeOnRender(); }
 
 void GameTest::StartMachine(int machine) {
     game->machine = machine;
-    game->state = kStateStartGame;
+    game->state = kScreenStartGame;
     Tick();
     RunLoader();
     Tick();

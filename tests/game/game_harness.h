@@ -57,7 +57,6 @@ public:
 };
 
 // The image slot the loader puts the current machine's reel sheet in.
-constexpr int kSlotReelSheet = 1;
 
 // Largest size a test may report and still read real pixels back.
 constexpr int kWindowMaxW = 1280;

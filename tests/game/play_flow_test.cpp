@@ -12,7 +12,7 @@ using reeltest::RefGenerator;
 
 class PlayFlow : public reeltest::ReelGame {
 protected:
-    void StartDice() { StartMachine(reeltest::kMachineDice); }
+    void StartDice() { StartMachine(kMachineDice); }
     std::vector<int> EaseFrom(int shown, int target, int limit) {
         game->shownScore = shown;
         game->score = target;
@@ -38,19 +38,19 @@ TEST_F(PlayFlow, StartingAGameResetsItAndReseedsFromTheClock) {
     game->reelOffset[16] = 0.5f;
     game->reelSpeed[16] = 2;
     gametest::Backend().now = 12.5;
-    game->machine = reeltest::kMachineDice;
-    game->state = 11;
+    game->machine = kMachineDice;
+    game->state = kScreenStartGame;
     Tick();
     const int ms = kx_app_Millisecs();
     EXPECT_EQ(ms, 12516);
-    EXPECT_EQ(game->state, 10);
+    EXPECT_EQ(game->state, kScreenPlay);
     EXPECT_EQ(game->score, 0);
     EXPECT_EQ(game->gameOver, 0);
     EXPECT_EQ(game->gameOverTimer, 0);
     EXPECT_EQ(game->symbolBank, 0);
     EXPECT_EQ(game->phase, 0);
     EXPECT_EQ(game->lives, 3);
-    EXPECT_EQ(game->settings[kSettingLastMachine], reeltest::kMachineDice);
+    EXPECT_EQ(game->settings[kSettingLastMachine], kMachineDice);
     // Reels 0..16 get positions 0..98 from the first draws after the reseed, then the
     // machine's loader shuffles its strips with the draws that follow.
     RefGenerator gen(ms);
@@ -71,8 +71,8 @@ TEST_F(PlayFlow, TwoGamesOnTheSameMachineGetNewPositions) {
     std::vector<int> first, second, again;
     auto start = [this](double now, std::vector<int>& pos) {
         gametest::Backend().now = now;
-        game->state = 11;
-        game->machine = reeltest::kMachineDice;
+        game->state = kScreenStartGame;
+        game->machine = kMachineDice;
         Tick();
         for (int r = 0; r < 5; ++r) pos.push_back(game->reelPos[r]);
         RunLoader();
@@ -87,9 +87,9 @@ TEST_F(PlayFlow, TwoGamesOnTheSameMachineGetNewPositions) {
 TEST_F(PlayFlow, AMachineTheCabinetLacksGoesBackToTheMenu) {
     for (int m : {0, 6}) {
         game->machine = m;
-        game->state = 11;
+        game->state = kScreenStartGame;
         Tick();
-        EXPECT_EQ(game->state, 1) << m;
+        EXPECT_EQ(game->state, kScreenMenu) << m;
     }
 }
 

@@ -13,7 +13,6 @@ namespace {
 
 using gametest::GameTest;
 
-constexpr int kMachinePlat = 1;
 constexpr int kSettleLimit = 1500;
 
 class QuillmorPlatScreen : public GameTest {
@@ -22,7 +21,7 @@ protected:
         GameTest::SetUp();
         Render();
         RunLoader();
-        StartMachine(kMachinePlat);
+        StartMachine(kMachineQuillmorPlat);
         // Plain floor everywhere: black behind the bar's rows, and a run that lasts.
         for (int r = 0; r < 8; ++r) {
             for (int cell = 0; cell < 100; ++cell) game->reelCells[r * 500 + cell * 5] = 1;

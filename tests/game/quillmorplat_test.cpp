@@ -14,9 +14,6 @@ namespace {
 using gametest::GameTest;
 using gametest::Record;
 
-constexpr int kMachinePlat = 1;
-constexpr int kStateMenu = 1;
-constexpr int kStatePlay = 10;
 constexpr int kReels = 8;
 constexpr int kCellTicks = 16;
 constexpr int kRunTicks = 600;
@@ -34,8 +31,8 @@ protected:
     }
 
     void StartGame() {
-        StartMachine(kMachinePlat);
-        ASSERT_EQ(game->state, kStatePlay);
+        StartMachine(kMachineQuillmorPlat);
+        ASSERT_EQ(game->state, kScreenPlay);
     }
 
     int Cell(int reel, int row) const { return reel * 500 + ((game->reelPos[reel] + row + 100) % 100) * 5; }
@@ -79,7 +76,7 @@ protected:
     }
 
     // The runner is the reel-sheet image drawn exactly on the pay line's y.
-    Record Runner() const { return ImageAtY(gametest::kSlotReelSheet, game->reelCentreY); }
+    Record Runner() const { return ImageAtY(kImgReels, game->reelCentreY); }
 };
 
 TEST_F(QuillmorPlat, LoaderSetsTheMachineUp) {
@@ -321,9 +318,9 @@ TEST_F(QuillmorPlat, AWholeGamePlaysToGameOverAndTheNextStartsReady) {
     EXPECT_EQ(game->lives, 0);
     EXPECT_EQ(game->phase, 5);
     const int final = game->score;
-    for (int t = 0; t < 200 && game->state != kStateMenu; ++t) Tick();
-    EXPECT_EQ(game->state, kStateMenu);
-    EXPECT_EQ(game->scores[50 + 10 * (kMachinePlat - 1)], final);
+    for (int t = 0; t < 200 && game->state != kScreenMenu; ++t) Tick();
+    EXPECT_EQ(game->state, kScreenMenu);
+    EXPECT_EQ(game->scores[50 + 10 * (kMachineQuillmorPlat - 1)], final);
 
     StartGame();
     EXPECT_EQ(game->phase, 0);

@@ -31,7 +31,7 @@ protected:
 };
 
 TEST_F(ReelLayout, LandscapePutsTheBankLeftAndThePanelRight) {
-    Bank(reeltest::kMachineDice, 5, 0);
+    Bank(kMachineDice, 5, 0);
     EXPECT_EQ(game->landscape, 1);
     EXPECT_FLOAT_EQ(game->reelCentreX, 224);
     EXPECT_FLOAT_EQ(game->reelCentreY, 240);

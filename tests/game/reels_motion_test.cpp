@@ -16,8 +16,8 @@ class ReelMotion : public reeltest::ReelGame {
 protected:
     void SetUp() override {
         ReelGame::SetUp();
-        StartMachine(reeltest::kMachineDice);
-        ASSERT_EQ(game->state, 10);
+        StartMachine(kMachineDice);
+        ASSERT_EQ(game->state, kScreenPlay);
         ASSERT_EQ(game->reelCount, 5);
     }
     void Place(int r, float speed, float offset, int pos = 50) {
@@ -125,7 +125,7 @@ TEST_F(ReelMotion, TheSnapBandsSitAtThreeAndFourAndAHalfFrictions) {
 }
 
 TEST_F(ReelMotion, CometrowReelsFloatInPhaseTwoAndClickOnlyInPhaseOne) {
-    game->machine = 3;
+    game->machine = kMachineCometrow;
     game->phase = 2;
     Place(0, 0, 0.04f);
     bool crept = false;

@@ -19,7 +19,6 @@ namespace reeltest {
 
 constexpr int kReelInts = 500;
 constexpr int kCellInts = 5;
-constexpr int kMachineDice = 5;
 constexpr int kRestTickLimit = 1000;
 
 // The generator as documented: state = state * 1664525 + 1013904223 (mod 2^32),

@@ -427,7 +427,7 @@ TEST_F(Saved, ANewGameObjectReadsTheSavedProgressAndStartsOnTheLastMachine) {
     testing::internal::CaptureStdout();
     Recreate();
     EXPECT_EQ(testing::internal::GetCapturedStdout(), AllLoaded());
-    EXPECT_EQ(game->machine, 4);
+    EXPECT_EQ(game->machine, kMachineFizzcrate);
     EXPECT_FLOAT_EQ(game->menuScrollY, 312 - 3 * 108);
     EXPECT_EQ(game->scores[40], 5000);
     EXPECT_EQ(game->scores[99], 37);

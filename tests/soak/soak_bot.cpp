@@ -97,7 +97,7 @@ void Bot::Rest() {
 }
 
 HostRequest Bot::BeforeTick(const kx_Tumbleroo_MyApp& g) {
-    if (g.state == 10) ++playTicks_;
+    if (g.state == kScreenPlay) ++playTicks_;
     if (holdTicks_ > 0) {
         if (dragStep_ != 0) {
             gametest::GameBackend& b = gametest::Backend();
@@ -111,12 +111,12 @@ HostRequest Bot::BeforeTick(const kx_Tumbleroo_MyApp& g) {
         return HostRequest::None;
     }
     if (g.loadStep > 0) return HostRequest::None;
-    if (g.state == 1) {
+    if (g.state == kScreenMenu) {
         playTicks_ = 0;
         Menu(g);
         return HostRequest::None;
     }
-    if (g.state == 10) return Play(g);
+    if (g.state == kScreenPlay) return Play(g);
     return HostRequest::None;
 }
 
@@ -138,11 +138,11 @@ int Bot::Target() {
     if (targetMachine_ == 0) {
         const int fewest = *std::min_element(started_.begin(), started_.end());
         std::vector<int> candidates;
-        for (int m = 0; m < kMachines; ++m) {
+        for (int m = 0; m < kMachineCount; ++m) {
             if (started_[m] == fewest) candidates.push_back(m + 1);
         }
         targetMachine_ = Chance(0.85) ? candidates[Uniform(0, static_cast<int>(candidates.size()) - 1)]
-                                      : Uniform(1, kMachines);
+                                      : Uniform(1, kMachineCount);
     }
     return targetMachine_;
 }
