@@ -262,7 +262,7 @@ bool Session::StartMachine(int machine) {
 bool Session::Spin() {
     for (int attempt = 0; attempt < kSpinAttempts; ++attempt) {
         TapAt(game->spinX, game->spinY);
-        if (game->reelsMoving > 0) return true;
+        if (game->reels.reelsMoving > 0) return true;
         Frame(kSettleTicks);
     }
     return false;

@@ -22,9 +22,6 @@ enum CometPhase {
 constexpr int kCometReels = 8;
 constexpr int kCometStartLives = 3;
 constexpr int kStandardSoundSet = 1;
-constexpr int kCometStripCells = 100;
-constexpr int kCometReelInts = 500;
-constexpr int kCometCellInts = 5;
 constexpr int kCometSpace = 1;         // the only symbol the ship may stand on
 
 constexpr int kShipFrame = 16;
@@ -43,7 +40,7 @@ constexpr float kLandscapeMoveDrop = 0.25f;
 constexpr int kLaneScore = 5;
 constexpr int kCrossingScore = 100;
 
-int CometCell(int reel, int pos) { return reel * kCometReelInts + pos * kCometCellInts; }
+const ReelSetup kCometReelSetup = {"Reel_UFO", kStandardSoundSet, kCometReels, {0, 80, 0}, {0, 0, 0}, {76, 6, 6, 6, 6}, {}};
 
 }  // namespace
 
@@ -52,20 +49,12 @@ int CometCell(int reel, int pos) { return reel * kCometReelInts + pos * kCometCe
 // ===========================================================================
 
 int kx_Tumbleroo_MyApp::m_LoadGame_Cometrow() {
-    reelFrameR = 0;
-    reelFrameG = 80;
-    reelFrameB = 0;
-    reelBackR = 0;
-    reelBackG = 0;
-    reelBackB = 0;
-    reelGap = 0;
-    reelCount = kCometReels;
-    m_LoadReels(String("Reel_UFO"), kStandardSoundSet);
-    m_PutReels(76, 6, 6, 6, 6, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);
+    m_SetUpReels(kCometReelSetup);
     lives = kCometStartLives;
     phase = kCometReady;
     shipPos = kShipStart;
     shipStep = 0;
+    m_CometReelRules();
     return 0;
 }
 
@@ -80,20 +69,29 @@ int kx_Tumbleroo_MyApp::m_Game_Cometrow() {
     m_HighlightBar();
     m_SetSize(1, kAbsent);
     m_CometButtons();
-    if (reelsMoving == 0 && phase == kCometSpinning) phase = kCometCrossing;
+    if (reels.reelsMoving == 0 && phase == kCometSpinning) phase = kCometCrossing;
     if (phase == kCometCrossing) m_CometCross();
     if (phase == kCometCrashed) m_CometCrash();
     if (phase == kCometCrossed) m_CometArrive();
+    m_CometReelRules();
+    return 0;
+}
+
+// The lanes float unsnapped while the ship crosses, and only the stop after a
+// player's spin clicks; the next tick's reels follow the phase this tick left.
+int kx_Tumbleroo_MyApp::m_CometReelRules() {
+    reels.rules.snap = phase != kCometCrossing;
+    reels.rules.click = phase == kCometSpinning;
     return 0;
 }
 
 int kx_Tumbleroo_MyApp::m_CometShip() {
     m_ResetDraw();
-    m_SetSize(reelScale, reelScale);
+    m_SetSize(reels.reelScale, reels.reelScale);
     m_SetCol(255, 255, 255, kAbsent);
-    const float half = static_cast<float>((reelPitch + reelGap) / 2);
-    const float lanes = static_cast<float>(reelCount) - 2 * (shipPos + 1 + shipStep) + kShipLean;
-    m_DrawImg(kImgReels, reelCentreX - half * reelScale * lanes - kShipMargin, reelCentreY, kShipFrame);
+    const float half = static_cast<float>((reels.reelPitch + reels.reelGap) / 2);
+    const float lanes = static_cast<float>(reels.reelCount) - 2 * (shipPos + 1 + shipStep) + kShipLean;
+    m_DrawImg(kImgReels, reels.reelCentreX - half * reels.reelScale * lanes - kShipMargin, reels.reelCentreY, kShipFrame);
     return 0;
 }
 
@@ -113,14 +111,14 @@ int kx_Tumbleroo_MyApp::m_CometButtons() {
         moveAtY = spinY;
     }
     m_SetCol(0, 120, 0, kAbsent);
-    const int ready = reelsMoving == 0 && phase == kCometReady ? 1 : 0;
+    const int ready = reels.reelsMoving == 0 && phase == kCometReady ? 1 : 0;
     static const String kSpinLabel("SPIN!");  // drawn every tick: made once
     if (m_AButton(spinAtX, spinY, kSpinLabel, ready, 1, 1) != 0 && pointerUsed == 0 && ready == 1) {
         m_StartSpin();
         shipPos = kShipStart;
         shipStep = 0;
         phase = kCometSpinning;
-        reelsMoving = 1;
+        reels.reelsMoving = 1;
     }
     m_SetCol(0, 0, 120, kAbsent);
     const int canMove = phase == kCometCrossing && shipStep == 0 ? 1 : 0;
@@ -140,7 +138,7 @@ int kx_Tumbleroo_MyApp::m_CometButtons() {
 // unsnapped in this phase and carries whole cells over into the positions.
 int kx_Tumbleroo_MyApp::m_CometCross() {
     const float drift = kDriftFrictions * kx_Tumbleroo_Friction;
-    for (int i = 0; i < reelCount; ++i) reelOffset[i] += i % 2 == 0 ? drift : -drift;
+    for (int i = 0; i < reels.reelCount; ++i) reels.reelOffset[i] += i % 2 == 0 ? drift : -drift;
     if (shipStep > 0) shipStep += kStepRate;
     int lane;
     if (shipStep > kStepDone) {
@@ -151,21 +149,21 @@ int kx_Tumbleroo_MyApp::m_CometCross() {
     } else {
         lane = static_cast<int>(shipPos) + (shipStep > kStepHalf ? 1 : 0);
     }
-    if (lane >= 0 && lane < reelCount && reelCells[CometCell(lane, m_CometCellUnder(lane))] > kCometSpace) {
+    if (lane >= 0 && lane < reels.reelCount && reels.Symbol(lane, m_CometCellUnder(lane)) > kCometSpace) {
         phase = kCometCrashed;
     }
-    if (shipPos >= static_cast<float>(reelCount)) phase = kCometCrossed;
+    if (shipPos >= static_cast<float>(reels.reelCount)) phase = kCometCrossed;
     return 0;
 }
 
 // The cell nearest the pay line: the centre-line cell unless the lane has rolled
 // more than half a cell, exactly half still counting as the centre-line cell.
 int kx_Tumbleroo_MyApp::m_CometCellUnder(int lane) {
-    int pos = reelPos[lane];
-    if (reelOffset[lane] < -kCellHalf) {
-        pos = pos == kCometStripCells - 1 ? 0 : pos + 1;
-    } else if (reelOffset[lane] > kCellHalf) {
-        pos = pos == 0 ? kCometStripCells - 1 : pos - 1;
+    int pos = reels.reelPos[lane];
+    if (reels.reelOffset[lane] < -kCellHalf) {
+        pos = kx_Tumbleroo_Reels::Wrap(pos + 1);
+    } else if (reels.reelOffset[lane] > kCellHalf) {
+        pos = kx_Tumbleroo_Reels::Wrap(pos - 1);
     }
     return pos;
 }

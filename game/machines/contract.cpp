@@ -23,7 +23,7 @@ int kx_Tumbleroo_MyApp::m_DrawSpin(String label, int lit) {
 // Lit only while every reel is at rest; a press while any reel moves does nothing
 // and leaves the press unused.
 int kx_Tumbleroo_MyApp::m_SpinControl() {
-    const int atRest = reelsMoving == 0;
+    const int atRest = reels.reelsMoving == 0;
     static const String kSpinLabel("SPIN!");  // drawn every tick: made once
     const int pressed = m_DrawSpin(kSpinLabel, atRest ? 1 : 0);
     if (pressed == 0 || pointerUsed != 0 || !atRest) return 0;

@@ -29,9 +29,6 @@ constexpr int kDyingTo = 63;         // ... over 31 ticks
 constexpr int kFallenAnim = 8;       // frame 18, kept until the next spin
 
 constexpr int kEatenOverlay = 19;  // sheet frame 18 drawn over an eaten cell
-constexpr int kCellInts = 5;
-constexpr int kReelInts = 500;
-constexpr int kOverlayInt = 1;
 
 constexpr int kDotScore = 5;
 constexpr int kBonusScore = 25;
@@ -47,6 +44,9 @@ constexpr int kSfxMonster = kSfxBank6;
 
 constexpr float kLaneAlpha = 0.8f;
 
+const ReelSetup kCubewickReels = {"Reel_Cubewick", kSoundBank, kReels, {0, 80, 180}, {0, 40, 80},
+                                  {50, 15, 20, 4, 3, 4, 4}, {}};
+
 }  // namespace
 
 // ===========================================================================
@@ -54,16 +54,7 @@ constexpr float kLaneAlpha = 0.8f;
 // ===========================================================================
 
 int kx_Tumbleroo_MyApp::m_LoadGame_Cubewick() {
-    reelFrameR = 0;
-    reelFrameG = 80;
-    reelFrameB = 180;
-    reelBackR = 0;
-    reelBackG = 40;
-    reelBackB = 80;
-    reelGap = 0;
-    reelCount = kReels;
-    m_LoadReels(String("Reel_Cubewick"), kSoundBank);
-    m_PutReels(50, 15, 20, 4, 3, 4, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0);
+    m_SetUpReels(kCubewickReels);
     lives = kStartLives;
     phase = CW_READY;
     walkerPos = kWalkerStart;
@@ -79,10 +70,10 @@ int kx_Tumbleroo_MyApp::m_LoadGame_Cubewick() {
 // Nothing walks while any reel still moves, even in the walking phase. The end of
 // the row and the end of the dying are both settled in the tick they happen.
 int kx_Tumbleroo_MyApp::m_Game_Cubewick() {
-    const int half = (reelPitch + reelGap) / 2;
+    const int half = (reels.reelPitch + reels.reelGap) / 2;
     m_DrawLaneAndExit(static_cast<float>(half));
     m_DrawWalker(static_cast<float>(half));
-    if (phase == CW_WALKING && reelsMoving == 0) m_WalkCubewick();
+    if (phase == CW_WALKING && reels.reelsMoving == 0) m_WalkCubewick();
     if (phase == CW_AT_END) {
         m_PlaySFX(kSfxEnd, 1, 1, 0);
         phase = CW_READY;
@@ -95,11 +86,11 @@ int kx_Tumbleroo_MyApp::m_Game_Cubewick() {
 // The dark lane from the left screen edge up to the reel window and the exit square
 // right of it, one row high on the pay line. half is half a column in symbol pixels.
 int kx_Tumbleroo_MyApp::m_DrawLaneAndExit(float half) {
-    const float s = reelScale;
-    const float cx = reelCentreX;
-    const float cy = reelCentreY;
-    const float c = s * static_cast<float>(reelPitch);
-    const float n = static_cast<float>(reelCount);
+    const float s = reels.reelScale;
+    const float cx = reels.reelCentreX;
+    const float cy = reels.reelCentreY;
+    const float c = s * static_cast<float>(reels.reelPitch);
+    const float n = static_cast<float>(reels.reelCount);
     m_ResetDraw();
     m_SetCol(0, 0, 0, kLaneAlpha);
     m_Rect(-1, cy - c / 2, cx - s * half * n - 2, c);
@@ -108,12 +99,12 @@ int kx_Tumbleroo_MyApp::m_DrawLaneAndExit(float half) {
 }
 
 int kx_Tumbleroo_MyApp::m_DrawWalker(float half) {
-    const float s = reelScale;
-    const float n = static_cast<float>(reelCount);
-    const float x = reelCentreX - half * s * (n - 2 * (walkerPos + 1 + walkerStep) + kWalkerNudge) - 2;
+    const float s = reels.reelScale;
+    const float n = static_cast<float>(reels.reelCount);
+    const float x = reels.reelCentreX - half * s * (n - 2 * (walkerPos + 1 + walkerStep) + kWalkerNudge) - 2;
     m_SetSize(s, s);
     m_SetCol(255, 255, 255, 1);
-    m_DrawImg(kImgReels, x, reelCentreY, static_cast<float>(kWalkerFrame + walkerAnim / kAnimPerFrame));
+    m_DrawImg(kImgReels, x, reels.reelCentreY, static_cast<float>(kWalkerFrame + walkerAnim / kAnimPerFrame));
     return 0;
 }
 
@@ -129,7 +120,7 @@ int kx_Tumbleroo_MyApp::m_WalkCubewick() {
     if (walkerStep < 1) return 0;
     walkerStep = 0;
     walkerPos += 1;
-    const float n = static_cast<float>(reelCount);
+    const float n = static_cast<float>(reels.reelCount);
     if (walkerPos > -1 && walkerPos < n) m_EatCell(static_cast<int>(walkerPos));
     if (walkerPos == n) phase = CW_AT_END;
     return 0;
@@ -138,10 +129,9 @@ int kx_Tumbleroo_MyApp::m_WalkCubewick() {
 // Eats the pay-line cell of the reel. Every symbol leaves the eaten mark, the fatal
 // monster included, so the walker's last cell shows where it fell.
 int kx_Tumbleroo_MyApp::m_EatCell(int reel) {
-    const int cell = reel * kReelInts + reelPos[reel] * kCellInts;
-    const int symbol = reelCells[cell];
+    const int symbol = reels.PaySymbol(reel);
     if (symbol < SYM_DOT || symbol > SYM_LAST_MONSTER) return 0;
-    reelCells[cell + kOverlayInt] = kEatenOverlay;
+    reels.PayOverlay(reel) = kEatenOverlay;
     if (symbol == SYM_DOT) {
         score += kDotScore;
         m_PlaySFX(kSfxEat, 1, 1, 0);
@@ -150,11 +140,11 @@ int kx_Tumbleroo_MyApp::m_EatCell(int reel) {
         m_PlaySFX(kSfxEat, 1, 1, 0);
         m_PlaySFX(kSfxBonus, 1, 1, 0);
     } else if (symbol == SYM_POWER) {
-        symbolBank = 1;
+        reels.symbolBank = 1;
         score += kPowerScore;
         m_PlaySFX(kSfxEat, 1, 1, 0);
         m_PlaySFX(kSfxPower, 1, 1, 0);
-    } else if (symbolBank == 1) {
+    } else if (reels.symbolBank == 1) {
         score += kMonsterScore;
         m_PlaySFX(kSfxMonster, 1, 1, 0);
     } else {
@@ -191,7 +181,7 @@ int kx_Tumbleroo_MyApp::m_CubewickDying() {
 
 // A spin puts the walker back in the lane and ends the power.
 int kx_Tumbleroo_MyApp::m_CubewickSpinControl() {
-    const bool ready = reelsMoving == 0 && phase == CW_READY;
+    const bool ready = reels.reelsMoving == 0 && phase == CW_READY;
     static const String kSpinLabel("SPIN!");  // drawn every tick: made once
     const int pressed = m_DrawSpin(kSpinLabel, ready ? 1 : 0);
     if (pressed == 0 || pointerUsed != 0 || !ready) return 0;
@@ -199,7 +189,7 @@ int kx_Tumbleroo_MyApp::m_CubewickSpinControl() {
     phase = CW_WALKING;
     walkerPos = kWalkerStart;
     walkerStep = 0;
-    symbolBank = 0;
+    reels.symbolBank = 0;
     walkerAnim = 0;
     return 0;
 }

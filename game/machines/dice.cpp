@@ -12,8 +12,6 @@ namespace {
 
 constexpr int kDice = 5;
 constexpr int kFaces = 6;
-constexpr int kReelInts = 500;
-constexpr int kCellInts = 5;
 constexpr int kStartLives = 3;
 
 // Phases of a turn.
@@ -43,6 +41,14 @@ constexpr float kBannerStep = 12;
 constexpr float kBandHeight = 32;
 constexpr float kNameRow = 0.3f;
 constexpr float kValueRow = 0.55f;
+
+// Five dice reels filling the whole width: no room beside the bank.
+ReelSetup DiceReels() {
+    ReelSetup setup = {"Reel_Dice", 1, kDice, {20, 120, 20}, {0, 80, 0}, {17, 16, 17, 16, 17, 17}, {}};
+    setup.rules.extraColumns = 0;
+    return setup;
+}
+const ReelSetup kDiceReels = DiceReels();
 
 struct Hand {
     const char* name;
@@ -90,16 +96,7 @@ bool HasCount(const int* counts, int n) {
 // ===========================================================================
 
 int kx_Tumbleroo_MyApp::m_LoadGame_Dice() {
-    reelFrameR = 20;
-    reelFrameG = 120;
-    reelFrameB = 20;
-    reelBackR = 0;
-    reelBackG = 80;
-    reelBackB = 0;
-    reelGap = 0;
-    reelCount = kDice;
-    m_LoadReels(String("Reel_Dice"), 1);
-    m_PutReels(17, 16, 17, 16, 17, 17, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);
+    m_SetUpReels(kDiceReels);
     lives = kStartLives;
     phase = kPhaseFirstSpin;
     return 0;
@@ -112,12 +109,12 @@ int kx_Tumbleroo_MyApp::m_LoadGame_Dice() {
 int kx_Tumbleroo_MyApp::m_Game_Dice() {
     m_ResetDraw();
     if (phase == kPhaseFirstSpin) {
-        for (int i = 0; i < reelCount; ++i) holds[i] = 0;
+        for (int i = 0; i < reels.reelCount; ++i) reels.holds[i] = 0;
     }
     m_DiceHolds();
     // The hand is scored on the 30th tick with every reel at rest, and the banner
     // starts in that same tick.
-    if (phase == kPhaseScoring && reelsMoving == 0) {
+    if (phase == kPhaseScoring && reels.reelsMoving == 0) {
         bool waiting = false;
         if (delay > 0) {
             delay -= 1;
@@ -136,12 +133,12 @@ int kx_Tumbleroo_MyApp::m_Game_Dice() {
 // A flip is taken in every phase but only lasts between the two spins: the first
 // phase clears the holds every tick and each spin clears them after use.
 int kx_Tumbleroo_MyApp::m_DiceHolds() {
-    const bool choosing = phase == kPhaseSecondSpin && reelsMoving == 0;
-    const float y = reelCentreY + kHoldRowsBelow * static_cast<float>(reelPitch) * reelScale + 2;
+    const bool choosing = phase == kPhaseSecondSpin && reels.reelsMoving == 0;
+    const float y = reels.reelCentreY + kHoldRowsBelow * static_cast<float>(reels.reelPitch) * reels.reelScale + 2;
     const int now = kx_app_Millisecs();
     for (int i = 0; i < kDice; ++i) {
         int lit = 0;
-        if (choosing && holds[i] != 0) {
+        if (choosing && reels.holds[i] != 0) {
             m_SetCol(0, 80, 180, kAbsent);
         } else if (choosing) {
             const int red = kPulseFloor + ((kPulseLagMs * i + now) / kPulseSlowdown) % kPulseSteps;
@@ -151,9 +148,9 @@ int kx_Tumbleroo_MyApp::m_DiceHolds() {
             m_SetCol(180, 0, 0, kAbsent);
         }
         static const String kHoldLabel("HOLD");  // drawn every tick: made once
-        const int pressed = m_BButton(m_ReelColumnX(i), y, kHoldLabel, lit, 1, 1);
+        const int pressed = m_BButton(reels.ColumnX(i), y, kHoldLabel, lit, 1, 1);
         if (pressed != 0 && pointerDown != 0 && pointerUsed == 0) {
-            holds[i] = 1 - holds[i];
+            reels.holds[i] = 1 - reels.holds[i];
             pointerUsed = 1;
             m_PlaySFX(kSfxTick, 1, 1, 0);
         }
@@ -166,8 +163,8 @@ int kx_Tumbleroo_MyApp::m_DiceSpinButton() {
     const bool canSpin = phase == kPhaseFirstSpin || phase == kPhaseSecondSpin;
     const int spinsLeft = phase == kPhaseFirstSpin ? 2 : phase == kPhaseSecondSpin ? 1 : 0;
     const String label = String("SPIN ") + String(spinsLeft) + String(" ");
-    const int pressed = m_DrawSpin(label, canSpin && reelsMoving == 0 ? 1 : 0);
-    if (pressed == 0 || pointerUsed != 0 || reelsMoving != 0 || !canSpin) return 0;
+    const int pressed = m_DrawSpin(label, canSpin && reels.reelsMoving == 0 ? 1 : 0);
+    if (pressed == 0 || pointerUsed != 0 || reels.reelsMoving != 0 || !canSpin) return 0;
     // Held reels keep their dice; the spin releases every hold.
     m_StartSpin();
     delay = kScoreDelay;
@@ -185,7 +182,7 @@ int kx_Tumbleroo_MyApp::m_DiceHand() {
     handName = String(kNothing.name);
     handValue = kNothing.value;
     int dice[kDice];
-    for (int i = 0; i < kDice; ++i) dice[i] = reelCells[i * kReelInts + reelPos[i] * kCellInts];
+    for (int i = 0; i < kDice; ++i) dice[i] = reels.PaySymbol(i);
     for (int f = 1; f <= kFaces; ++f) faceCounts[f] = 0;
     // A face outside 1..6 (a strip a machine has rewritten) counts toward no pattern.
     for (int i = 0; i < kDice; ++i) {
@@ -213,7 +210,7 @@ int kx_Tumbleroo_MyApp::m_ScoreDice() {
     m_DiceHand();
     bannerX = kx_Tumbleroo_jscrw + kBannerReach;
     int faces = 0;
-    for (int i = 0; i < kDice; ++i) faces += reelCells[i * kReelInts + reelPos[i] * kCellInts];
+    for (int i = 0; i < kDice; ++i) faces += reels.PaySymbol(i);
     score += handValue + faces;
     phase = kPhaseBanner;
     m_PlaySFX(handValue == 0 ? kSfxNoHand : kSfxHand, 1, 1, 0);

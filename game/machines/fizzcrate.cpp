@@ -17,10 +17,6 @@ enum FizzPhase { kFizzReady = 0, kFizzSpun = 1, kFizzNudging = 2, kFizzFading = 
 constexpr int kFizzReels = 6;
 constexpr int kFizzStartLives = 3;
 constexpr int kStandardSoundSet = 1;
-constexpr int kFizzStripCells = 100;
-constexpr int kFizzReelInts = 500;
-constexpr int kFizzCellInts = 5;
-constexpr int kFizzOverlayInt = 1;
 constexpr int kFizzLitOffset = 8;      // a matched cell shows its symbol's lit frame
 constexpr int kFizzEmptied = 32;       // overlay of a cell emptied by an earlier run
 constexpr int kFizzUnmatchable = 100;  // matched cells key as reel - 100: never equal
@@ -52,12 +48,16 @@ constexpr float kPanelDrop = 0.3f;     // landscape: counter below the button
 constexpr float kCounterHalfW = 50;
 constexpr float kCounterHalfH = 32;
 
-int FizzCell(int reel, int pos) { return reel * kFizzReelInts + pos * kFizzCellInts; }
-
-int WrapPos(int pos) {
-    pos %= kFizzStripCells;
-    return pos < 0 ? pos + kFizzStripCells : pos;
+// A short window of five rows either side, and the lit cells fade while the turn
+// ends (the alpha follows the fade in m_Game_Fizzcrate).
+ReelSetup FizzReels() {
+    ReelSetup setup = {"Reel_Fizzcrate", kStandardSoundSet, kFizzReels, {0, 80, 0}, {80, 40, 0},
+                       {13, 12, 13, 12, 13, 12, 13, 12}, {}};
+    setup.rules.rowsShown = 5;
+    setup.rules.windowReach = 2.2f;
+    return setup;
 }
+const ReelSetup kFizzReelSetup = FizzReels();
 
 }  // namespace
 
@@ -66,16 +66,7 @@ int WrapPos(int pos) {
 // ===========================================================================
 
 int kx_Tumbleroo_MyApp::m_LoadGame_Fizzcrate() {
-    reelFrameR = 0;
-    reelFrameG = 80;
-    reelFrameB = 0;
-    reelBackR = 80;
-    reelBackG = 40;
-    reelBackB = 0;
-    reelGap = 0;
-    reelCount = kFizzReels;
-    m_LoadReels(String("Reel_Fizzcrate"), kStandardSoundSet);
-    m_PutReels(13, 12, 13, 12, 13, 12, 13, 12, 0, 0, 0, 0, 0, 0, 0, 0);
+    m_SetUpReels(kFizzReelSetup);
     lives = kFizzStartLives;
     nudges = 0;
     phase = kFizzReady;
@@ -91,10 +82,12 @@ int kx_Tumbleroo_MyApp::m_LoadGame_Fizzcrate() {
 int kx_Tumbleroo_MyApp::m_Game_Fizzcrate() {
     m_ResetDraw();
     m_FizzArrows();
-    if (phase == kFizzNudging && reelsMoving == 0 && nudges == 0) m_FizzSearch();
+    if (phase == kFizzNudging && reels.reelsMoving == 0 && nudges == 0) m_FizzSearch();
     if (phase == kFizzFading) m_FizzFade();
     m_HighlightBar();
     m_FizzPanel();
+    // The lit cells stay on the strips while they fade; the next tick draws them so.
+    reels.rules.overlayAlpha = phase == kFizzFading ? fadeTimer / kFadeStart : 1;
     return 0;
 }
 
@@ -105,15 +98,15 @@ int kx_Tumbleroo_MyApp::m_Game_Fizzcrate() {
 // The arrows stay pressable while dim in phase 2; they only animate while the
 // first nudge of a turn is awaited.
 int kx_Tumbleroo_MyApp::m_FizzArrows() {
-    const float rowH = static_cast<float>(reelPitch) * reelScale;
+    const float rowH = static_cast<float>(reels.reelPitch) * reels.reelScale;
     for (int i = 0; i < kFizzReels; ++i) {
         for (int k = 0; k < 2; ++k) {
-            const float x = m_ReelColumnX(i);
-            const float y = reelCentreY + (k == 0 ? -kArrowRows : kArrowRows) * rowH + 2;
-            m_SetSize(reelScale, kAbsent);
+            const float x = reels.ColumnX(i);
+            const float y = reels.reelCentreY + (k == 0 ? -kArrowRows : kArrowRows) * rowH + 2;
+            m_SetSize(reels.reelScale, kAbsent);
             m_SetCol(255, 255, 255, kAbsent);
             int anim = 0;
-            if (phase == kFizzSpun && reelsMoving == 0) {
+            if (phase == kFizzSpun && reels.reelsMoving == 0) {
                 anim = ((kx_app_Millisecs() % kArrowCycleMs) / kArrowFrameMs + i) % kArrowFrames;
                 m_Alpha(1);
             } else {
@@ -121,13 +114,13 @@ int kx_Tumbleroo_MyApp::m_FizzArrows() {
             }
             const int pressed = m_Button(kImgReels, x, y, kArrowFrameUp + kArrowFrameRow * k + anim);
             const bool open = phase == kFizzSpun || phase == kFizzNudging;
-            if (pressed != 0 && pointerUsed == 0 && nudges >= 1 && reelsMoving == 0 && open) {
+            if (pressed != 0 && pointerUsed == 0 && nudges >= 1 && reels.reelsMoving == 0 && open) {
                 const float speed = kNudgeFrictions * kx_Tumbleroo_Friction;
-                reelSpeed[i] = k == 0 ? -speed : speed;
+                reels.reelSpeed[i] = k == 0 ? -speed : speed;
                 pointerUsed = 1;
                 nudges -= 1;
                 phase = kFizzNudging;
-                reelsMoving = 1;
+                reels.reelsMoving = 1;
             }
         }
     }
@@ -155,8 +148,7 @@ int kx_Tumbleroo_MyApp::m_FizzSearchRow(int row) {
     int previous = -1;
     int run = 1;
     for (int i = 0; i < kFizzReels; ++i) {
-        const int cell = FizzCell(i, WrapPos(reelPos[i] + row));
-        const int key = reelCells[cell + kFizzOverlayInt] > 0 ? i - kFizzUnmatchable : reelCells[cell];
+        const int key = reels.PayOverlay(i, row) > 0 ? i - kFizzUnmatchable : reels.PaySymbol(i, row);
         if (key == previous) {
             run += 1;
             continue;
@@ -183,8 +175,7 @@ int kx_Tumbleroo_MyApp::m_FizzScoreRun(int row, int first, int last) {
         pitch = length / 3 + kOuterRowPitch;
     }
     for (int j = first; j <= last; ++j) {
-        const int cell = FizzCell(j, WrapPos(reelPos[j] + row));
-        reelCells[cell + kFizzOverlayInt] = reelCells[cell] + kFizzLitOffset;
+        reels.PayOverlay(j, row) = reels.PaySymbol(j, row) + kFizzLitOffset;
     }
     if (n >= kBonusRun && lives < kBonusLivesBelow) {
         lives += 1;
@@ -206,10 +197,9 @@ int kx_Tumbleroo_MyApp::m_FizzFade() {
     if (fadeTimer >= 1) return 0;
     lives -= 1;
     phase = kFizzReady;
-    for (int r = 0; r < reelCount; ++r) {
-        for (int c = 0; c < kFizzStripCells; ++c) {
-            const int cell = FizzCell(r, c);
-            if (reelCells[cell + kFizzOverlayInt] > 0) reelCells[cell + kFizzOverlayInt] = kFizzEmptied;
+    for (int r = 0; r < reels.reelCount; ++r) {
+        for (int c = 0; c < kStripCells; ++c) {
+            if (reels.Overlay(r, c) > 0) reels.Overlay(r, c) = kFizzEmptied;
         }
     }
     if (lives == 0) gameOver = 1;
@@ -244,7 +234,7 @@ int kx_Tumbleroo_MyApp::m_FizzPanel() {
     m_Text(cx, cy - kCounterHalfH, kNudgesLabel, 1, 1);
 
     m_SetCol(0, 120, 0, kAbsent);
-    const int ready = reelsMoving == 0 && phase == kFizzReady ? 1 : 0;
+    const int ready = reels.reelsMoving == 0 && phase == kFizzReady ? 1 : 0;
     static const String kSpinLabel("SPIN!");  // drawn every tick: made once
     const int pressed = m_AButton(bx, by, kSpinLabel, ready, 1, 1);
     if (pressed != 0 && pointerUsed == 0 && ready == 1) {
@@ -256,7 +246,7 @@ int kx_Tumbleroo_MyApp::m_FizzPanel() {
         }
     }
     // Landscape turns draw their nudges while the reels roll; the last draw stands.
-    if (landscape != 0 && phase == kFizzSpun && reelsMoving != 0) {
+    if (landscape != 0 && phase == kFizzSpun && reels.reelsMoving != 0) {
         nudges = 1 + static_cast<int>(kx_random_Rnd() * kLandscapeNudgeRange);
     }
     return 0;

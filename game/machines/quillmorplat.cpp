@@ -39,10 +39,6 @@ constexpr int kExitAnim = 31;       // frame 31
 constexpr int kRunTicks = 600;      // still ticks per run
 constexpr int kRideCells = 24;      // a speed of 24 x friction turns a reel exactly one cell
 
-constexpr int kCellInts = 5;
-constexpr int kReelInts = 500;
-constexpr int kReelCells = 100;
-constexpr int kOverlayInt = 1;
 constexpr int kCollectedOverlay = 1;  // a collected coin shows as floor
 
 constexpr int kCoinScore = 25;
@@ -59,6 +55,8 @@ constexpr int kSfxStep = kSfxBank4;
 constexpr int kFrameLedge = 0;
 constexpr int kFrameEntrance = 10;
 
+const ReelSetup kPlatReels = {"Reel_Plat", kSoundBank, kReels, {180, 40, 0}, {0, 0, 0}, {50, 10, 10, 15, 5, 10}, {}};
+
 // Footsteps fall on these step values before the move: two per cell either way.
 bool IsFootstep(float step) { return step == 0.125f || step == 0.625f || step == -0.125f || step == -0.625f; }
 
@@ -70,16 +68,7 @@ bool IsFootstep(float step) { return step == 0.125f || step == 0.625f || step ==
 
 // The phase is left to the play flow, which zeroes it after every loader.
 int kx_Tumbleroo_MyApp::m_LoadGame_QuillmorPlat() {
-    reelFrameR = 180;
-    reelFrameG = 40;
-    reelFrameB = 0;
-    reelBackR = 0;
-    reelBackG = 0;
-    reelBackB = 0;
-    reelGap = 0;
-    reelCount = kReels;
-    m_LoadReels(String("Reel_Plat"), kSoundBank);
-    m_PutReels(50, 10, 10, 15, 5, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);
+    m_SetUpReels(kPlatReels);
     runnerPos = kLeftLedge;
     runnerStep = 0;
     runnerDir = 1;
@@ -96,7 +85,7 @@ int kx_Tumbleroo_MyApp::m_LoadGame_QuillmorPlat() {
 // A death or the exit is settled in the same tick as the decision or the timer
 // that caused it.
 int kx_Tumbleroo_MyApp::m_Game_QuillmorPlat() {
-    reelPitch = kPitch;
+    reels.reelPitch = kPitch;
     m_DrawPlatLedges();
     m_DrawRunner();
     m_RunnerAction();
@@ -125,9 +114,9 @@ int kx_Tumbleroo_MyApp::m_Game_QuillmorPlat() {
 int kx_Tumbleroo_MyApp::m_DrawPlatLedges() {
     const float half = static_cast<float>(kPitch / 2);
     m_DrawLaneAndExit(half);
-    const float s = reelScale;
-    const float cx = reelCentreX;
-    const float y = reelCentreY + 2;
+    const float s = reels.reelScale;
+    const float cx = reels.reelCentreX;
+    const float y = reels.reelCentreY + 2;
     const float n = static_cast<float>(kReels);
     m_SetSize(s, s);
     m_SetCol(255, 255, 255, 1);
@@ -139,12 +128,12 @@ int kx_Tumbleroo_MyApp::m_DrawPlatLedges() {
 
 // Mirrored through a negative horizontal size while facing left.
 int kx_Tumbleroo_MyApp::m_DrawRunner() {
-    const float s = reelScale;
+    const float s = reels.reelScale;
     const float half = static_cast<float>(kPitch / 2);
     const float n = static_cast<float>(kReels);
-    const float x = reelCentreX - (n - 2 * (runnerPos + 1 + runnerStep) + kRunnerNudge) * half * s - 2;
+    const float x = reels.reelCentreX - (n - 2 * (runnerPos + 1 + runnerStep) + kRunnerNudge) * half * s - 2;
     m_SetSize(s * runnerDir, s);
-    m_DrawImg(kImgReels, x, reelCentreY, static_cast<float>(kRunnerFrame + runnerAnim / kAnimPerFrame));
+    m_DrawImg(kImgReels, x, reels.reelCentreY, static_cast<float>(kRunnerFrame + runnerAnim / kAnimPerFrame));
     return 0;
 }
 
@@ -163,7 +152,7 @@ int kx_Tumbleroo_MyApp::m_RunnerAction() {
             runnerAnim = 0;
             break;
         case ACT_RIDE: {
-            if (reelsMoving == 0) runnerAction = ACT_DECIDE;
+            if (reels.reelsMoving == 0) runnerAction = ACT_DECIDE;
             const int old = runnerAnim;
             runnerAnim = old >= kRideAnimFirst && old <= kRideAnimLast ? old + 1 : kRideAnimStart;
             break;
@@ -203,20 +192,20 @@ int kx_Tumbleroo_MyApp::m_RunnerWalk() {
 // The timer only counts ticks in which every reel is still, so riding is free.
 int kx_Tumbleroo_MyApp::m_PlatRun() {
     const float w = kx_Tumbleroo_jscrw;
-    const float c = reelScale * static_cast<float>(kPitch);
-    const float left = reelCentreX - 0.25f * w;
-    const float top = reelCentreY + 1.5f * c;
+    const float c = reels.reelScale * static_cast<float>(kPitch);
+    const float left = reels.reelCentreX - 0.25f * w;
+    const float top = reels.reelCentreY + 1.5f * c;
     const float length = 0.5f * w * static_cast<float>(runTimer) / kRunTicks;
     m_SetCol(100, 255, 100, 0.5f);
     m_Rect(left, top, length, 32);
     m_Rect(left, top + 4, length, 24);
-    if (reelsMoving == 0) runTimer -= 1;
+    if (reels.reelsMoving == 0) runTimer -= 1;
     if (runTimer <= 0) {
         runTimer = 0;
         phase = QP_DYING;
         runnerAnim = kDeadAnim;
         runnerAction = ACT_DECIDE;
-    } else if (reelsMoving == 0 && runnerAction == ACT_DECIDE) {
+    } else if (reels.reelsMoving == 0 && runnerAction == ACT_DECIDE) {
         m_RunnerDecide();
     }
     return 0;
@@ -226,8 +215,7 @@ int kx_Tumbleroo_MyApp::m_PlatRun() {
 // a reel off the pay line.
 int kx_Tumbleroo_MyApp::m_PlatSymbol(int reel, int row) {
     if (reel < 0 || reel >= kReels) return 0;
-    const int cell = ((reelPos[reel] + row) % kReelCells + kReelCells) % kReelCells;
-    return reelCells[reel * kReelInts + cell * kCellInts];
+    return reels.PaySymbol(reel, row);
 }
 
 // The runner stands on a whole cell and every reel is still. A ledge position (−1
@@ -246,7 +234,7 @@ int kx_Tumbleroo_MyApp::m_RunnerDecide() {
     const int walkOrTurn = ahead == SYM_WALL ? ACT_TURN : ACT_WALK;
     runnerAction = walkOrTurn;
     if (here == SYM_COIN) {
-        int& overlay = reelCells[reel * kReelInts + reelPos[reel] * kCellInts + kOverlayInt];
+        int& overlay = reels.PayOverlay(reel);
         if (overlay == 0) {
             overlay = kCollectedOverlay;
             score += kCoinScore;
@@ -271,7 +259,7 @@ int kx_Tumbleroo_MyApp::m_RideReels(int direction) {
     runnerAction = ACT_RIDE;
     score += kRideScore;
     const float speed = static_cast<float>(direction * kRideCells) * kx_Tumbleroo_Friction;
-    for (int r = 0; r < reelCount; ++r) reelSpeed[r] = speed;
+    for (int r = 0; r < reels.reelCount; ++r) reels.reelSpeed[r] = speed;
     return 0;
 }
 
@@ -288,7 +276,7 @@ int kx_Tumbleroo_MyApp::m_RunnerStops(int newPhase, int anim) {
 
 // A spin starts a new run from the left ledge with a full timer.
 int kx_Tumbleroo_MyApp::m_PlatSpinControl() {
-    const bool ready = reelsMoving == 0 && phase == QP_READY;
+    const bool ready = reels.reelsMoving == 0 && phase == QP_READY;
     static const String kSpinLabel("SPIN!");  // drawn every tick: made once
     const int pressed = m_DrawSpin(kSpinLabel, ready ? 1 : 0);
     if (pressed == 0 || pointerUsed != 0 || !ready) return 0;

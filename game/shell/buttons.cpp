@@ -90,8 +90,8 @@ int kx_Tumbleroo_MyApp::m_LabelledButton(float x, float y, String text, int styl
 // A faint band over the centre row with dark lines above and below, across the
 // whole virtual width. Leaves the colour black at alpha 0.7.
 int kx_Tumbleroo_MyApp::m_HighlightBar() {
-    const float row = static_cast<float>(reelPitch) * reelScale;
-    const float y = reelCentreY;
+    const float row = static_cast<float>(reels.reelPitch) * reels.reelScale;
+    const float y = reels.reelCentreY;
     const float width = kx_Tumbleroo_jscrw + 2;
     m_SetCol(255, 255, 255, 0.2f);
     m_Rect(-1, y - row / 2 - 2, width, row + 6);

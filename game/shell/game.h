@@ -12,6 +12,7 @@
 #pragma once
 
 #include "game/shell/ids.h"
+#include "game/slots/reels.h"
 #include "host/app.h"
 #include "media/audio.h"
 #include "media/graphics.h"
@@ -58,8 +59,6 @@ constexpr int kSfxRing = 24;          // effects cycle over channels 1..23, 0
 constexpr int kSettingsCount = 25;
 constexpr int kFlagsCount = 256;
 constexpr int kScoresCount = 250;
-constexpr int kReelSlots = 18;        // per-reel arrays (speed, offset, position, holds, counts)
-constexpr int kReelCellInts = 8200;   // 16 reels of 100 cells of 5 ints, with room to spare
 constexpr int kFaceCountSlots = 18;
 
 // Asset loading: a full load takes 28 steps and one more tick that ends it.
@@ -146,26 +145,9 @@ struct kx_Tumbleroo_MyApp : kx_app_App {
     String reelSheet;         // base name of the loaded reel sheet, "Reel_Fruit" at first; m_LoadReels
 
     // -----------------------------------------------------------------------
-    // Reels (game/slots/reels.cpp)
+    // Reels (game/slots/reels.h): the bank, its cells, motion and drawing
     // -----------------------------------------------------------------------
-    int reelCount = 0;        // reels of the current machine; machine loaders
-    Array<float> reelSpeed;   // kReelSlots: speed per reel; m_Spin, m_HandleReels, m_LoadGame
-    Array<float> reelOffset;  // kReelSlots: offset within a cell; m_HandleReels, m_LoadGame
-    Array<int> reelPos;       // kReelSlots: centre-line cell per reel; m_HandleReels, m_LoadGame, machines
-    Array<int> holds;         // kReelSlots: reel held through the next spin; machines, m_Spin
-    Array<int> reelCells;     // kReelCellInts: cell c of reel r at r*500 + c*5; m_PutReels, m_Spin, machines
-    Array<int> symbolCounts;  // kReelSlots: last counts of m_PutReels at 1..16; m_PutReels
-    int reelsMoving = 0;      // any reel moved this tick; m_HandleReels
-    int reelSound = 0;        // ten times the last moving reel's speed; m_HandleReels
-    int whirrTimer = 0;       // ticks to the next whirr; m_HandleReels
-    float reelCentreX = 0, reelCentreY = 0;  // centre of the reel bank; m_HandleReels
-    float reelScale = 0;      // draw scale of a symbol; m_HandleReels
-    int reelGap = 0;          // gap between reel columns; machine loaders
-    int reelPitch = 0;        // 32 + reelGap; m_HandleReels
-    int reelTop = 0, reelBottom = 0;         // visible reel window; m_HandleReels
-    int reelBackR = 0, reelBackG = 0, reelBackB = 0;     // colour behind the reels; machine loaders
-    int reelFrameR = 0, reelFrameG = 0, reelFrameB = 0;  // reel frame colour; machine loaders
-    int symbolBank = 0;       // symbol frame bank; m_LoadGame, Cubewick
+    kx_Tumbleroo_Reels reels{*this};
 
     // -----------------------------------------------------------------------
     // Play flow (game/slots/play.cpp)
@@ -282,24 +264,14 @@ struct kx_Tumbleroo_MyApp : kx_app_App {
     virtual int m_PauseQuit();
     virtual int m_ToggleSound();
 
-    // --- game/slots/reels.cpp: the reel model (m_LoadReels, m_PutReels, m_Spin, m_HandleReels) ---
+    // --- game/slots/reels.cpp: the named entry points of the reel bank `reels` ---
     virtual int m_LoadReels(String name, int set);
     virtual int m_PutReels(int count1, int count2, int count3, int count4, int count5, int count6, int count7,
                            int count8, int count9, int count10, int count11, int count12, int count13,
                            int count14, int count15, int count16);
     virtual int m_Spin(float base, float spread);
     virtual int m_HandleReels();
-    virtual int m_FillReel(int r);                 // one strip from symbolCounts, then its shuffle
-    virtual float m_LayoutReels();                 // layout, panel and background; returns the column width
-    virtual int m_ReelWindow(float columnWidth);   // reelTop and reelBottom
-    virtual int m_MoveReel(int r, int snap, int click);
-    virtual int m_SettleReel(int r, int wasMoving, int snap, int click);
-    virtual float m_ReelColumnX(int r);            // centre x of reel column r
-    virtual int m_DrawReelCells(int r);
-    virtual int m_DrawReelSeparators();
-    virtual int m_ReelWhirr();
-    virtual int m_ShadeReels();
-    virtual int m_DrawReelFrame();
+    virtual int m_SetUpReels(const ReelSetup& setup);  // a machine loader's reels in one call
 
     // --- game/slots/menu.cpp: machine-select menu (m_Menu, m_LoadMenu) ---
     virtual int m_Menu();
@@ -361,6 +333,7 @@ struct kx_Tumbleroo_MyApp : kx_app_App {
     virtual int m_CometCellUnder(int lane);  // strip position on the pay line under the ship
     virtual int m_CometCrash();
     virtual int m_CometArrive();
+    virtual int m_CometReelRules();
 
     // --- game/machines/cubewick.cpp: m_LoadGame_Cubewick, m_Game_Cubewick ---
     virtual int m_LoadGame_Cubewick();

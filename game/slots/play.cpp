@@ -33,16 +33,16 @@ constexpr int kMenuIntroStart = -32;   // the menu's pictures slide in afresh on
 // machine's loader runs after the reels are placed and before the phase is reset.
 int kx_Tumbleroo_MyApp::m_LoadGame() {
     kx_random_Seed = kx_app_Millisecs();
-    symbolBank = 0;
+    reels.symbolBank = 0;
     settings[kSettingLastMachine] = machine;
     score = 0;
     gameOver = 0;
     gameOverTimer = 0;
     state = kScreenPlay;
     for (int r = 0; r < kPlacedReels; ++r) {
-        reelPos[r] = static_cast<int>(kx_random_Rnd() * kStartPositions);
-        reelOffset[r] = 0;
-        reelSpeed[r] = 0;
+        reels.reelPos[r] = static_cast<int>(kx_random_Rnd() * kStartPositions);
+        reels.reelOffset[r] = 0;
+        reels.reelSpeed[r] = 0;
     }
     // A machine whose rules are not in the cabinet cannot be played: back to the
     // menu rather than an empty game that could never end.

@@ -41,7 +41,7 @@ protected:
         RunLoader();
         StartMachine(kCometrow);
         ASSERT_EQ(game->state, kScreenPlay);
-        ASSERT_EQ(game->reelCount, kLanes);
+        ASSERT_EQ(game->reels.reelCount, kLanes);
         soundMark = game->sfxChannel;
     }
 
@@ -65,7 +65,7 @@ protected:
     // SPIN, then the ticks until the reels have stopped and the crossing begun.
     void SpinToCrossing() {
         ReleaseMouse();
-        for (int n = 0; n < kTickLimit && game->reelsMoving != 0; ++n) Tick();  // lanes settling
+        for (int n = 0; n < kTickLimit && game->reels.reelsMoving != 0; ++n) Tick();  // lanes settling
         PressSpin();
         ASSERT_EQ(game->phase, kSpinning);
         Release();
@@ -74,12 +74,12 @@ protected:
     }
 
     void FillLane(int lane, int symbol) {
-        for (int c = 0; c < 100; ++c) game->reelCells[lane * 500 + c * 5] = symbol;
+        for (int c = 0; c < 100; ++c) game->reels.reelCells[lane * 500 + c * 5] = symbol;
     }
     void ClearLanes() {
         for (int lane = 0; lane < kLanes; ++lane) FillLane(lane, kSpace);
     }
-    void SetCell(int lane, int pos, int symbol) { game->reelCells[lane * 500 + ((pos + 100) % 100) * 5] = symbol; }
+    void SetCell(int lane, int pos, int symbol) { game->reels.reelCells[lane * 500 + ((pos + 100) % 100) * 5] = symbol; }
 
     // One whole move, the press tick first: returns the ticks it took.
     int Move() {
@@ -207,11 +207,11 @@ TEST_F(Cometrow, EvenLanesDriftDownAndOddLanesUp) {
     SpinToCrossing();
     ClearLanes();
     std::vector<int> start(kLanes);
-    for (int i = 0; i < kLanes; ++i) start[i] = game->reelPos[i];
+    for (int i = 0; i < kLanes; ++i) start[i] = game->reels.reelPos[i];
     Tick(120);
     EXPECT_EQ(game->phase, kCrossing);
     for (int i = 0; i < kLanes; ++i) {
-        const int moved = ((game->reelPos[i] - start[i]) % 100 + 100) % 100;
+        const int moved = ((game->reels.reelPos[i] - start[i]) % 100 + 100) % 100;
         SCOPED_TRACE(testing::Message() << "lane " << i);
         EXPECT_NE(moved, 0);
         // Even lanes roll downward (positions fall), odd lanes upward.
@@ -221,7 +221,7 @@ TEST_F(Cometrow, EvenLanesDriftDownAndOddLanesUp) {
             EXPECT_LT(moved, 50);
         }
     }
-    EXPECT_EQ(game->reelsMoving, 1);  // the drifting reels never count as stopped
+    EXPECT_EQ(game->reels.reelsMoving, 1);  // the drifting reels never count as stopped
 }
 
 TEST_F(Cometrow, StandingStillInALaneIsNotSafe) {
@@ -267,8 +267,8 @@ TEST_F(Cometrow, AtExactlyHalfACellTheCentreLineCellIsUnderTheShip) {
                  {0, above, 99}, {99, below, 0},  {0, -0.5f, 0},   {99, 0.5f, 99}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.pos << " at " << c.offset);
-        game->reelPos[3] = c.pos;
-        game->reelOffset[3] = c.offset;
+        game->reels.reelPos[3] = c.pos;
+        game->reels.reelOffset[3] = c.offset;
         EXPECT_EQ(game->m_CometCellUnder(3), c.under);
     }
 }
@@ -281,13 +281,13 @@ TEST_F(Cometrow, TheCrossingTickTestsTheOffsetAfterItsDrift) {
     const float drift = 3.5f * kx_Tumbleroo_Friction;
     const float start = 0.5f - drift;
     ASSERT_EQ(start + drift, 0.5f);  // lane 0 drifts by +drift to exactly one half
-    const int pos = game->reelPos[0];
+    const int pos = game->reels.reelPos[0];
     SetCell(0, pos - 1, kRock);
     // The machine's tick on its own, so that nothing but its drift moves the lane.
-    game->reelOffset[0] = start;
+    game->reels.reelOffset[0] = start;
     game->m_Game_Cometrow();
     EXPECT_EQ(game->phase, kCrossing);
-    EXPECT_EQ(game->reelOffset[0], 0.5f);
+    EXPECT_EQ(game->reels.reelOffset[0], 0.5f);
     game->m_Game_Cometrow();  // now past one half: the rock above is under the ship
     EXPECT_EQ(game->phase, kReady);
     EXPECT_EQ(game->lives, 2);
@@ -376,22 +376,22 @@ TEST_F(Cometrow, TheThirdCrashEndsTheGame) {
     // No further spin once the reels have settled.
     Release();
     Tick(30);
-    ASSERT_EQ(game->reelsMoving, 0);
+    ASSERT_EQ(game->reels.reelsMoving, 0);
     PressSpin();
     EXPECT_EQ(game->phase, kOver);
-    for (int i = 0; i < kLanes; ++i) EXPECT_EQ(game->reelSpeed[i], 0);
+    for (int i = 0; i < kLanes; ++i) EXPECT_EQ(game->reels.reelSpeed[i], 0);
     Release();
 }
 
 TEST_F(Cometrow, TheShipStandsJustRightOfItsLanesCentreAndSlidesDuringAMove) {
     Record ship{};
     ASSERT_TRUE(FindShip(&ship));
-    EXPECT_FLOAT_EQ(ship.y, game->reelCentreY);
-    EXPECT_FLOAT_EQ(ship.w, game->reelScale);
-    EXPECT_FLOAT_EQ(ship.h, game->reelScale);
-    const float lane = game->reelScale * game->reelPitch;
+    EXPECT_FLOAT_EQ(ship.y, game->reels.reelCentreY);
+    EXPECT_FLOAT_EQ(ship.w, game->reels.reelScale);
+    EXPECT_FLOAT_EQ(ship.h, game->reels.reelScale);
+    const float lane = game->reels.reelScale * game->reels.reelPitch;
     // Left of lane 0, by about a column.
-    EXPECT_NEAR(ship.x - game->m_ReelColumnX(0), -lane + 2.4f * game->reelScale - 2, 0.01f);
+    EXPECT_NEAR(ship.x - game->reels.ColumnX(0), -lane + 2.4f * game->reels.reelScale - 2, 0.01f);
     SpinToCrossing();
     ClearLanes();
     for (int m = 0; m < 3; ++m) {
@@ -406,7 +406,7 @@ TEST_F(Cometrow, TheShipStandsJustRightOfItsLanesCentreAndSlidesDuringAMove) {
         }
         Tick();
         ASSERT_TRUE(FindShip(&ship));
-        const float offCentre = ship.x - game->m_ReelColumnX(m);
+        const float offCentre = ship.x - game->reels.ColumnX(m);
         EXPECT_GT(offCentre, 0) << "lane " << m;
         EXPECT_LT(offCentre, 0.1f * lane) << "lane " << m;
     }
@@ -478,15 +478,15 @@ TEST_F(Cometrow, TheShipIsDrawnAtItsLaneOverTheBlackLanes) {
     game->shipPos = 20;  // far off to the right for the comparison frame
     Tick();
     std::vector<unsigned> without = RenderAndRead();
-    const int x = static_cast<int>(game->m_ReelColumnX(1));
-    const int y = static_cast<int>(game->reelCentreY);
+    const int x = static_cast<int>(game->reels.ColumnX(1));
+    const int y = static_cast<int>(game->reels.reelCentreY);
     int changed = 0;
     for (int dx = -12; dx <= 12; ++dx) {
         for (int dy = -12; dy <= 12; ++dy) changed += PixelAt(withShip, x + dx, y + dy) != PixelAt(without, x + dx, y + dy);
     }
     EXPECT_GT(changed, 50);
     // Away from the pay line's band the empty lanes show the black behind the reels.
-    const int gapY = game->reelTop + 2;
+    const int gapY = game->reels.reelTop + 2;
     EXPECT_LT(Red(PixelAt(without, x, gapY)) + Green(PixelAt(without, x, gapY)), 60);
 }
 

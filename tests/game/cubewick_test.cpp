@@ -39,12 +39,12 @@ protected:
         ASSERT_EQ(game->state, kScreenPlay);
     }
 
-    int Cell(int reel) const { return reel * 500 + game->reelPos[reel] * 5; }
+    int Cell(int reel) const { return reel * 500 + game->reels.reelPos[reel] * 5; }
 
     void LayRow(const std::vector<int>& symbols) {
         for (int r = 0; r < kReels; ++r) {
-            game->reelCells[Cell(r)] = symbols[r];
-            game->reelCells[Cell(r) + 1] = 0;
+            game->reels.reelCells[Cell(r)] = symbols[r];
+            game->reels.reelCells[Cell(r) + 1] = 0;
         }
     }
 
@@ -67,25 +67,25 @@ protected:
 
     // The walker is the only reel-sheet image drawn exactly on the pay line's y
     // (cells are drawn two units lower).
-    Record Walker() const { return ImageAtY(kImgReels, game->reelCentreY); }
+    Record Walker() const { return ImageAtY(kImgReels, game->reels.reelCentreY); }
 };
 
 TEST_F(Cubewick, LoaderSetsTheMachineUpOnTheSecondBank) {
-    EXPECT_EQ(game->reelCount, kReels);
-    EXPECT_EQ(game->reelGap, 0);
+    EXPECT_EQ(game->reels.reelCount, kReels);
+    EXPECT_EQ(game->reels.reelGap, 0);
     EXPECT_EQ(game->soundSet, 2);
     EXPECT_EQ(game->reelSheet, String("Reel_Cubewick"));
     EXPECT_EQ(game->lives, 3);
     EXPECT_EQ(game->phase, 0);
     EXPECT_EQ(game->walkerPos, -1);
-    EXPECT_EQ(game->reelFrameB, 180);
-    EXPECT_EQ(game->reelBackG, 40);
+    EXPECT_EQ(game->reels.reelFrameB, 180);
+    EXPECT_EQ(game->reels.reelBackG, 40);
     const int counts[] = {0, 50, 15, 20, 4, 3, 4, 4, 0};
-    for (int k = 1; k <= 8; ++k) EXPECT_EQ(game->symbolCounts[k], counts[k]) << k;
+    for (int k = 1; k <= 8; ++k) EXPECT_EQ(game->reels.symbolCounts[k], counts[k]) << k;
     // Every strip holds the composition, shuffled on its own.
     for (int r = 0; r < kReels; ++r) {
         int dots = 0;
-        for (int c = 0; c < 100; ++c) dots += game->reelCells[r * 500 + c * 5] == DOT;
+        for (int c = 0; c < 100; ++c) dots += game->reels.reelCells[r * 500 + c * 5] == DOT;
         EXPECT_EQ(dots, 50) << r;
     }
 }
@@ -101,7 +101,7 @@ TEST_F(Cubewick, AWalkOverSixDotsScoresThirtyAndEndsWithTheWinSound) {
         EXPECT_EQ(game->walkerStep, 0);
         EXPECT_EQ(game->score, 5 * (cell + 1));
         EXPECT_EQ(SoundPlayed(), 11);
-        EXPECT_EQ(game->reelCells[Cell(cell) + 1], kEaten);
+        EXPECT_EQ(game->reels.reelCells[Cell(cell) + 1], kEaten);
     }
     EXPECT_EQ(game->phase, 1);
     Tick(kTicksPerCell - 1);
@@ -131,7 +131,7 @@ TEST_F(Cubewick, BonusItemsScoreTwentyFiveWithTwoSounds) {
 TEST_F(Cubewick, PowerMakesLaterMonstersWorthFiftyAndTurnsTheReelBank) {
     SpinOnto({DOT, POWER, MONSTER, MONSTER_LAST, DOT, BONUS});
     Tick(2 * kTicksPerCell);
-    EXPECT_EQ(game->symbolBank, 1);
+    EXPECT_EQ(game->reels.symbolBank, 1);
     EXPECT_EQ(game->score, 55);
     EXPECT_EQ(SoundPlayed(1), 11);
     EXPECT_EQ(SoundPlayed(), 15);
@@ -140,7 +140,7 @@ TEST_F(Cubewick, PowerMakesLaterMonstersWorthFiftyAndTurnsTheReelBank) {
     bool powered = false;
     for (int i = 0; i < RecordCount(); ++i) {
         const Record r = Rec(i);
-        if (r.kind == 1 && r.y != game->reelCentreY && r.frame >= 8 && r.frame <= 15) powered = true;
+        if (r.kind == 1 && r.y != game->reels.reelCentreY && r.frame >= 8 && r.frame <= 15) powered = true;
     }
     EXPECT_TRUE(powered);
     Tick(kTicksPerCell - 1);
@@ -152,9 +152,9 @@ TEST_F(Cubewick, PowerMakesLaterMonstersWorthFiftyAndTurnsTheReelBank) {
     EXPECT_EQ(game->phase, 0);
     EXPECT_EQ(game->lives, 3);
     // The power lasts until the next spin.
-    EXPECT_EQ(game->symbolBank, 1);
+    EXPECT_EQ(game->reels.symbolBank, 1);
     PressSpin();
-    EXPECT_EQ(game->symbolBank, 0);
+    EXPECT_EQ(game->reels.symbolBank, 0);
 }
 
 TEST_F(Cubewick, AMonsterBeforeThePowerKillsAndLeavesTheRestUneaten) {
@@ -162,12 +162,12 @@ TEST_F(Cubewick, AMonsterBeforeThePowerKillsAndLeavesTheRestUneaten) {
     Tick(kTicksPerCell);
     EXPECT_EQ(game->phase, 3);
     EXPECT_EQ(game->score, 0);
-    EXPECT_EQ(game->symbolBank, 0);
+    EXPECT_EQ(game->reels.symbolBank, 0);
     EXPECT_EQ(SoundPlayed(), 13);
-    EXPECT_EQ(game->reelCells[Cell(0) + 1], kEaten);
+    EXPECT_EQ(game->reels.reelCells[Cell(0) + 1], kEaten);
     Tick(60);
     EXPECT_EQ(game->walkerPos, 0);
-    for (int r = 1; r < kReels; ++r) EXPECT_EQ(game->reelCells[Cell(r) + 1], 0) << r;
+    for (int r = 1; r < kReels; ++r) EXPECT_EQ(game->reels.reelCells[Cell(r) + 1], 0) << r;
     EXPECT_EQ(game->lives, 2);
     EXPECT_EQ(game->phase, 0);
 }
@@ -175,7 +175,7 @@ TEST_F(Cubewick, AMonsterBeforeThePowerKillsAndLeavesTheRestUneaten) {
 TEST_F(Cubewick, NothingMovesWhileAReelMoves) {
     PressSpin();
     int spinTicks = 0;
-    while (game->reelsMoving == 1 && spinTicks < kSettleLimit) {
+    while (game->reels.reelsMoving == 1 && spinTicks < kSettleLimit) {
         EXPECT_EQ(game->walkerPos, -1);
         EXPECT_EQ(game->walkerStep, 0);
         EXPECT_EQ(game->walkerAnim, 0);
@@ -190,16 +190,16 @@ TEST_F(Cubewick, NothingMovesWhileAReelMoves) {
     LayRow({DOT, DOT, DOT, DOT, DOT, DOT});
     Tick(3);
     const float step = game->walkerStep;
-    game->reelSpeed[3] = 0.3f;
+    game->reels.reelSpeed[3] = 0.3f;
     const int scoreBefore = game->score;
     PressSpin();
     for (int t = 0; t < 15; ++t) {
-        ASSERT_EQ(game->reelsMoving, 1);
+        ASSERT_EQ(game->reels.reelsMoving, 1);
         EXPECT_EQ(game->walkerStep, step);
         Tick();
     }
     EXPECT_EQ(game->phase, 1);
-    EXPECT_EQ(game->reelSpeed[0], 0);  // no spin was started
+    EXPECT_EQ(game->reels.reelSpeed[0], 0);  // no spin was started
     EXPECT_EQ(game->score, scoreBefore);
 }
 
@@ -243,10 +243,10 @@ TEST_F(Cubewick, TheSpinControlIsLitOnlyWhenReadyAndTakesOnePressPerClick) {
     MoveMouse(game->spinX * game->scaleX, game->spinY * game->scaleY);
     PressMouse();
     Tick();
-    const float firstSpeed = game->reelSpeed[0];
+    const float firstSpeed = game->reels.reelSpeed[0];
     EXPECT_GT(firstSpeed, 1.4f);
     Tick(5);  // held down: no second spin
-    EXPECT_LT(game->reelSpeed[0], firstSpeed);
+    EXPECT_LT(game->reels.reelSpeed[0], firstSpeed);
     EXPECT_EQ(spinFrame(), 3);  // dim, pressed
     ReleaseMouse();
     Tick();

@@ -30,11 +30,11 @@ protected:
     }
     void TapSpin() { TapAt(game->spinX, game->spinY); }
     void TapHold(int reel) {
-        const float y = game->reelCentreY + 1.5f * static_cast<float>(game->reelPitch) * game->reelScale + 2;
-        TapAt(game->m_ReelColumnX(reel), y);
+        const float y = game->reels.reelCentreY + 1.5f * static_cast<float>(game->reels.reelPitch) * game->reels.reelScale + 2;
+        TapAt(game->reels.ColumnX(reel), y);
     }
     void WaitForReels() {
-        TickUntil([this] { return game->reelsMoving == 0; });
+        TickUntil([this] { return game->reels.reelsMoving == 0; });
     }
 
     // A turn: spin, hold the first and last dice, spin the rest, wait for the hand.
@@ -47,15 +47,15 @@ protected:
         WaitForReels();
         TapHold(0);
         TapHold(4);
-        EXPECT_EQ(game->holds[0], 1);
-        EXPECT_EQ(game->holds[4], 1);
-        const int kept0 = game->reelPos[0];
-        const int kept4 = game->reelPos[4];
+        EXPECT_EQ(game->reels.holds[0], 1);
+        EXPECT_EQ(game->reels.holds[4], 1);
+        const int kept0 = game->reels.reelPos[0];
+        const int kept4 = game->reels.reelPos[4];
         TapSpin();
         EXPECT_EQ(game->phase, 2);
         WaitForReels();
-        EXPECT_EQ(game->reelPos[0], kept0);  // held dice keep their faces
-        EXPECT_EQ(game->reelPos[4], kept4);
+        EXPECT_EQ(game->reels.reelPos[0], kept0);  // held dice keep their faces
+        EXPECT_EQ(game->reels.reelPos[4], kept4);
         TickUntil([this] { return game->phase == 0 || game->gameOver > 0; });
         // Every hand adds at least its five faces; a hand of nothing costs a life.
         EXPECT_GE(game->score, scoreBefore + 5);

@@ -52,7 +52,7 @@ protected:
         RunLoader();
         StartMachine(kFizzcrate);
         ASSERT_EQ(game->state, kScreenPlay);
-        ASSERT_EQ(game->reelCount, kReels);
+        ASSERT_EQ(game->reels.reelCount, kReels);
         soundMark = game->sfxChannel;
     }
 
@@ -77,13 +77,13 @@ protected:
     float CounterX() const { return game->landscape ? game->spinX : game->spinX - 0.25f * game->spinW; }
     float CounterY() const { return game->landscape ? game->spinY + 0.3f * game->spinH : game->spinY; }
     float ArrowY(bool up) const {
-        const float rows = static_cast<float>(game->reelPitch) * game->reelScale * 2.5f;
-        return game->reelCentreY + (up ? -rows : rows) + 2;
+        const float rows = static_cast<float>(game->reels.reelPitch) * game->reels.reelScale * 2.5f;
+        return game->reels.reelCentreY + (up ? -rows : rows) + 2;
     }
 
     int WaitStill() {
         int n = 0;
-        while (game->reelsMoving != 0 && n < kTickLimit) {
+        while (game->reels.reelsMoving != 0 && n < kTickLimit) {
             Tick();
             ++n;
         }
@@ -98,7 +98,7 @@ protected:
         WaitStill();
     }
 
-    void PressArrow(int reel, bool up) { Press(game->m_ReelColumnX(reel), ArrowY(up)); }
+    void PressArrow(int reel, bool up) { Press(game->reels.ColumnX(reel), ArrowY(up)); }
 
     void Nudge(int reel, bool up) {
         PressArrow(reel, up);
@@ -115,17 +115,17 @@ protected:
     }
 
     int CellIndex(int reel, int row) const {
-        int c = (game->reelPos[reel] + row) % 100;
+        int c = (game->reels.reelPos[reel] + row) % 100;
         if (c < 0) c += 100;
         return reel * 500 + c * 5;
     }
-    int Symbol(int reel, int row) const { return game->reelCells[CellIndex(reel, row)]; }
-    int Overlay(int reel, int row) const { return game->reelCells[CellIndex(reel, row) + 1]; }
+    int Symbol(int reel, int row) const { return game->reels.reelCells[CellIndex(reel, row)]; }
+    int Overlay(int reel, int row) const { return game->reels.reelCells[CellIndex(reel, row) + 1]; }
 
     void PlantRow(int row, const Row& symbols) {
         for (int i = 0; i < kReels; ++i) {
-            game->reelCells[CellIndex(i, row)] = symbols[i];
-            game->reelCells[CellIndex(i, row) + 1] = 0;
+            game->reels.reelCells[CellIndex(i, row)] = symbols[i];
+            game->reels.reelCells[CellIndex(i, row) + 1] = 0;
         }
     }
     void PlantRows(const Row& above, const Row& payLine, const Row& below) {
@@ -269,7 +269,7 @@ TEST_F(Fizzcrate, ACellMatchedEarlierBreaksARunInTwo) {
     Spin();
     SpendPortraitNudges();
     PlantRows(kQuietAbove, {6, 6, 6, 6, 6, 2}, kQuietBelow);
-    game->reelCells[CellIndex(2, 0) + 1] = 6 + 8;  // reel 2's crate already lit this turn
+    game->reels.reelCells[CellIndex(2, 0) + 1] = 6 + 8;  // reel 2's crate already lit this turn
     const std::vector<int> scoredAt = FinishTurn();
     // Two runs of two on the pay line, not one of five (375).
     ASSERT_EQ(scoredAt.size(), 2u);
@@ -375,7 +375,7 @@ TEST_F(Fizzcrate, NudgesAreTakenOnlyInPhasesOneAndTwoWithEveryReelAtRest) {
     // Phase 0, even with nudges in hand.
     game->nudges = 2;
     PressArrow(1, true);
-    EXPECT_EQ(game->reelSpeed[1], 0);
+    EXPECT_EQ(game->reels.reelSpeed[1], 0);
     EXPECT_EQ(game->nudges, 2);
     EXPECT_EQ(game->phase, 0);
     Release();
@@ -392,35 +392,35 @@ TEST_F(Fizzcrate, NudgesAreTakenOnlyInPhasesOneAndTwoWithEveryReelAtRest) {
     WaitStill();
 
     // Phase 1 at rest: the up arrow starts the reel upward.
-    const int pos = game->reelPos[2];
+    const int pos = game->reels.reelPos[2];
     PressArrow(2, true);
-    EXPECT_FLOAT_EQ(game->reelSpeed[2], -24 * kx_Tumbleroo_Friction);
+    EXPECT_FLOAT_EQ(game->reels.reelSpeed[2], -24 * kx_Tumbleroo_Friction);
     EXPECT_EQ(game->nudges, 2);
     EXPECT_EQ(game->phase, 2);
-    EXPECT_EQ(game->reelsMoving, 1);
+    EXPECT_EQ(game->reels.reelsMoving, 1);
     Release();
 
     // Phase 2 while that reel settles.
     PressArrow(3, false);
-    EXPECT_EQ(game->reelSpeed[3], 0);
+    EXPECT_EQ(game->reels.reelSpeed[3], 0);
     EXPECT_EQ(game->nudges, 2);
     Release();
     WaitStill();
-    EXPECT_EQ(game->reelPos[2], (pos + 1) % 100);  // the cell below rose onto the pay line
-    EXPECT_EQ(game->reelOffset[2], 0);
+    EXPECT_EQ(game->reels.reelPos[2], (pos + 1) % 100);  // the cell below rose onto the pay line
+    EXPECT_EQ(game->reels.reelOffset[2], 0);
 
     // Phase 2 at rest: the down arrow moves the strip one cell down, and a press
     // held on after the reel has settled nudges only once.
-    const int pos4 = game->reelPos[4];
+    const int pos4 = game->reels.reelPos[4];
     PressArrow(4, false);
-    EXPECT_FLOAT_EQ(game->reelSpeed[4], 24 * kx_Tumbleroo_Friction);
+    EXPECT_FLOAT_EQ(game->reels.reelSpeed[4], 24 * kx_Tumbleroo_Friction);
     EXPECT_EQ(game->nudges, 1);
     Tick(60);
-    EXPECT_EQ(game->reelsMoving, 0);
+    EXPECT_EQ(game->reels.reelsMoving, 0);
     EXPECT_EQ(game->nudges, 1);
     Release();
     WaitStill();
-    EXPECT_EQ(game->reelPos[4], (pos4 + 99) % 100);
+    EXPECT_EQ(game->reels.reelPos[4], (pos4 + 99) % 100);
     Nudge(5, true);
     EXPECT_EQ(game->nudges, 0);
 
@@ -428,7 +428,7 @@ TEST_F(Fizzcrate, NudgesAreTakenOnlyInPhasesOneAndTwoWithEveryReelAtRest) {
     while (game->phase != 3) Tick();
     game->nudges = 1;
     PressArrow(0, true);
-    EXPECT_EQ(game->reelSpeed[0], 0);
+    EXPECT_EQ(game->reels.reelSpeed[0], 0);
     EXPECT_EQ(game->nudges, 1);
     Release();
 }
@@ -440,7 +440,7 @@ TEST_F(Fizzcrate, ArrowsAnimateAtFullAlphaOnlyWhileTheFirstNudgeIsAwaited) {
     for (const Record& r : arrows) {
         EXPECT_FLOAT_EQ(r.alpha, 0.5f);
         EXPECT_TRUE(r.frame == 16 || r.frame == 24);
-        EXPECT_FLOAT_EQ(r.w, game->reelScale);
+        EXPECT_FLOAT_EQ(r.w, game->reels.reelScale);
     }
     Spin();
     Tick();
@@ -453,7 +453,7 @@ TEST_F(Fizzcrate, ArrowsAnimateAtFullAlphaOnlyWhileTheFirstNudgeIsAwaited) {
         EXPECT_FLOAT_EQ(arrows[2 * i].alpha, 1);
         EXPECT_EQ(arrows[2 * i].frame, 16 + a) << "reel " << i;
         EXPECT_EQ(arrows[2 * i + 1].frame, 24 + a) << "reel " << i;
-        EXPECT_FLOAT_EQ(arrows[2 * i].x, game->m_ReelColumnX(i));
+        EXPECT_FLOAT_EQ(arrows[2 * i].x, game->reels.ColumnX(i));
         EXPECT_FLOAT_EQ(arrows[2 * i].y, ArrowY(true));
         EXPECT_FLOAT_EQ(arrows[2 * i + 1].y, ArrowY(false));
     }
@@ -485,7 +485,7 @@ TEST_F(Fizzcrate, APortraitTurnHasThreeNudgesAndItsFirstSearchWaitsEightTicks) {
     EXPECT_EQ(game->delay, 8);
     Release();
     // The count stays put while the reels roll.
-    while (game->reelsMoving != 0) {
+    while (game->reels.reelsMoving != 0) {
         EXPECT_EQ(game->nudges, 3);
         Tick();
     }
@@ -505,11 +505,11 @@ TEST_F(Fizzcrate, APortraitTurnHasThreeNudgesAndItsFirstSearchWaitsEightTicks) {
     EXPECT_EQ(ticks, 8);
     EXPECT_EQ(game->score, 60);
     // A fourth press finds no nudge left.
-    const int pos = game->reelPos[3];
+    const int pos = game->reels.reelPos[3];
     PressArrow(3, true);
     Release();
-    EXPECT_EQ(game->reelPos[3], pos);
-    EXPECT_EQ(game->reelSpeed[3], 0);
+    EXPECT_EQ(game->reels.reelPos[3], pos);
+    EXPECT_EQ(game->reels.reelSpeed[3], 0);
     EXPECT_EQ(game->nudges, 0);
 }
 
@@ -521,9 +521,9 @@ TEST_F(Fizzcrate, ALandscapeTurnDrawsItsNudgesWhileTheReelsRollAndMayScoreAtOnce
     Release();
     std::vector<int> seen;
     int previous = game->nudges;
-    while (game->reelsMoving != 0) {
+    while (game->reels.reelsMoving != 0) {
         Tick();
-        if (game->reelsMoving == 0) break;
+        if (game->reels.reelsMoving == 0) break;
         ASSERT_GE(game->nudges, 1);
         ASSERT_LE(game->nudges, 5);
         EXPECT_EQ(ShownNudges(), previous);  // the counter is drawn before the draw
@@ -542,12 +542,12 @@ TEST_F(Fizzcrate, ALandscapeTurnDrawsItsNudgesWhileTheReelsRollAndMayScoreAtOnce
     for (int k = 1; k < given; ++k) Nudge(5, k % 2 == 1);
     // Reel 5 is all 8s around the pay line, so the last nudge brings no new run.
     PlantRows({1, 2, 1, 2, 1, 8}, {7, 7, 7, 4, 3, 8}, {5, 6, 5, 6, 5, 8});
-    game->reelCells[CellIndex(5, -2)] = 8;
-    game->reelCells[CellIndex(5, 2)] = 8;
+    game->reels.reelCells[CellIndex(5, -2)] = 8;
+    game->reels.reelCells[CellIndex(5, 2)] = 8;
     PressArrow(5, true);
     Release();
     int ticks = 0;
-    while (game->reelsMoving != 0) {
+    while (game->reels.reelsMoving != 0) {
         EXPECT_EQ(game->score, 0);
         Tick();
         ++ticks;
@@ -633,13 +633,13 @@ TEST_F(Fizzcrate, TheFrameAndTheArrowsReachThePixels) {
     std::vector<unsigned> px = RenderAndRead();
     ASSERT_FALSE(px.empty());
     // Left of the reels and above the window: the frame's green.
-    const int frameX = static_cast<int>(game->m_ReelColumnX(0) - game->reelScale * 32) - 10;
-    const int frameY = game->reelTop - 5;
+    const int frameX = static_cast<int>(game->reels.ColumnX(0) - game->reels.reelScale * 32) - 10;
+    const int frameY = game->reels.reelTop - 5;
     EXPECT_EQ(Red(PixelAt(px, frameX, frameY)), 0);
     EXPECT_EQ(Green(PixelAt(px, frameX, frameY)), 80);
     EXPECT_EQ(Blue(PixelAt(px, frameX, frameY)), 0);
     // A lit arrow changes its pixels against the dim one of a later phase.
-    const int ax = static_cast<int>(game->m_ReelColumnX(2));
+    const int ax = static_cast<int>(game->reels.ColumnX(2));
     const int ay = static_cast<int>(ArrowY(true));
     int lit = 0;
     for (int dy = -8; dy <= 8; ++dy) lit += Green(PixelAt(px, ax, ay + dy));

@@ -282,11 +282,11 @@ void GameTest::SettleReels(int tickLimit) {
     for (int t = 0; t < tickLimit; ++t) {
         Tick();
         bool rest = true;
-        for (int r = 0; r < game->reelCount; ++r) {
-            rest = rest && game->reelSpeed[r] == 0 && game->reelOffset[r] == 0;
+        for (int r = 0; r < game->reels.reelCount; ++r) {
+            rest = rest && game->reels.reelSpeed[r] == 0 && game->reels.reelOffset[r] == 0;
         }
         if (rest) {
-            ASSERT_EQ(game->reelsMoving, 1);
+            ASSERT_EQ(game->reels.reelsMoving, 1);
             return;
         }
     }

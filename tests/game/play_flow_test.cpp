@@ -33,10 +33,10 @@ TEST_F(PlayFlow, StartingAGameResetsItAndReseedsFromTheClock) {
     game->score = 77;
     game->gameOver = 1;
     game->gameOverTimer = 40;
-    game->symbolBank = 2;
+    game->reels.symbolBank = 2;
     game->phase = 3;
-    game->reelOffset[16] = 0.5f;
-    game->reelSpeed[16] = 2;
+    game->reels.reelOffset[16] = 0.5f;
+    game->reels.reelSpeed[16] = 2;
     gametest::Backend().now = 12.5;
     game->machine = kMachineDice;
     game->state = kScreenStartGame;
@@ -47,7 +47,7 @@ TEST_F(PlayFlow, StartingAGameResetsItAndReseedsFromTheClock) {
     EXPECT_EQ(game->score, 0);
     EXPECT_EQ(game->gameOver, 0);
     EXPECT_EQ(game->gameOverTimer, 0);
-    EXPECT_EQ(game->symbolBank, 0);
+    EXPECT_EQ(game->reels.symbolBank, 0);
     EXPECT_EQ(game->phase, 0);
     EXPECT_EQ(game->lives, 3);
     EXPECT_EQ(game->settings[kSettingLastMachine], kMachineDice);
@@ -55,9 +55,9 @@ TEST_F(PlayFlow, StartingAGameResetsItAndReseedsFromTheClock) {
     // machine's loader shuffles its strips with the draws that follow.
     RefGenerator gen(ms);
     for (int r = 0; r < 17; ++r) {
-        EXPECT_EQ(game->reelPos[r], static_cast<int>(gen.Rnd() * 99)) << "reel " << r;
-        EXPECT_EQ(game->reelOffset[r], 0);
-        EXPECT_EQ(game->reelSpeed[r], 0);
+        EXPECT_EQ(game->reels.reelPos[r], static_cast<int>(gen.Rnd() * 99)) << "reel " << r;
+        EXPECT_EQ(game->reels.reelOffset[r], 0);
+        EXPECT_EQ(game->reels.reelSpeed[r], 0);
     }
     const std::vector<int> dice = {17, 16, 17, 16, 17, 17};
     for (int r = 0; r < 16; ++r) {
@@ -74,7 +74,7 @@ TEST_F(PlayFlow, TwoGamesOnTheSameMachineGetNewPositions) {
         game->state = kScreenStartGame;
         game->machine = kMachineDice;
         Tick();
-        for (int r = 0; r < 5; ++r) pos.push_back(game->reelPos[r]);
+        for (int r = 0; r < 5; ++r) pos.push_back(game->reels.reelPos[r]);
         RunLoader();
     };
     start(3.0, first);
@@ -195,10 +195,10 @@ TEST_F(PlayFlow, ThePauseButtonOpensThePauseMenuAndTheGameRunsOnUnderIt) {
     ASSERT_FALSE(button.empty());
     EXPECT_EQ(button[0].frame, 0);
     ReleaseMouse();
-    game->reelSpeed[0] = 2;  // the reels keep rolling while paused
+    game->reels.reelSpeed[0] = 2;  // the reels keep rolling while paused
     Tick(5);
     EXPECT_EQ(game->paused, 1);
-    EXPECT_EQ(game->reelsMoving, 1);
+    EXPECT_EQ(game->reels.reelsMoving, 1);
     // A press elsewhere over the game does not touch the pause state.
     game->pauseCursor = 1;
     ClickAt(300, 470);

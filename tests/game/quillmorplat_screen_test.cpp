@@ -24,7 +24,7 @@ protected:
         StartMachine(kMachineQuillmorPlat);
         // Plain floor everywhere: black behind the bar's rows, and a run that lasts.
         for (int r = 0; r < 8; ++r) {
-            for (int cell = 0; cell < 100; ++cell) game->reelCells[r * 500 + cell * 5] = 1;
+            for (int cell = 0; cell < 100; ++cell) game->reels.reelCells[r * 500 + cell * 5] = 1;
         }
     }
 
@@ -48,10 +48,10 @@ protected:
 
 TEST_F(QuillmorPlatScreen, TheTimerBarShowsDuringARunAndShrinksWithStillTicks) {
     const float w = kx_Tumbleroo_jscrw;
-    const float c = game->reelScale * 32;
-    const int barY = static_cast<int>(game->reelCentreY + 1.5f * c + 16);
-    const int left = static_cast<int>(game->reelCentreX - 0.25f * w);
-    const int nearEnd = static_cast<int>(game->reelCentreX + 0.2f * w);  // inside a nearly full bar
+    const float c = game->reels.reelScale * 32;
+    const int barY = static_cast<int>(game->reels.reelCentreY + 1.5f * c + 16);
+    const int left = static_cast<int>(game->reels.reelCentreX - 0.25f * w);
+    const int nearEnd = static_cast<int>(game->reels.reelCentreX + 0.2f * w);  // inside a nearly full bar
     std::vector<unsigned> px = RenderAndRead();
     ASSERT_FALSE(px.empty());
     EXPECT_LT(Tint(PixelAt(px, left + 4, barY)), 30);  // no run, no bar
@@ -61,7 +61,7 @@ TEST_F(QuillmorPlatScreen, TheTimerBarShowsDuringARunAndShrinksWithStillTicks) {
     Tick();
     ReleaseMouse();
     Tick();  // the reels are rolling from here
-    for (int t = 0; t < kSettleLimit && !(game->phase == 1 && game->reelsMoving == 0); ++t) Tick();
+    for (int t = 0; t < kSettleLimit && !(game->phase == 1 && game->reels.reelsMoving == 0); ++t) Tick();
     ASSERT_EQ(game->phase, 1);
     ASSERT_EQ(game->runTimer, 599);  // the first still tick
     px = RenderAndRead();

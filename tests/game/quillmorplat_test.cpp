@@ -35,12 +35,12 @@ protected:
         ASSERT_EQ(game->state, kScreenPlay);
     }
 
-    int Cell(int reel, int row) const { return reel * 500 + ((game->reelPos[reel] + row + 100) % 100) * 5; }
+    int Cell(int reel, int row) const { return reel * 500 + ((game->reels.reelPos[reel] + row + 100) % 100) * 5; }
 
     // Cell `row` rows below the pay line (negative: above) of a reel.
     void Put(int reel, int row, int symbol) {
-        game->reelCells[Cell(reel, row)] = symbol;
-        game->reelCells[Cell(reel, row) + 1] = 0;
+        game->reels.reelCells[Cell(reel, row)] = symbol;
+        game->reels.reelCells[Cell(reel, row) + 1] = 0;
     }
 
     // A spin onto a level of plain floor; the test then places what it needs.
@@ -76,21 +76,21 @@ protected:
     }
 
     // The runner is the reel-sheet image drawn exactly on the pay line's y.
-    Record Runner() const { return ImageAtY(kImgReels, game->reelCentreY); }
+    Record Runner() const { return ImageAtY(kImgReels, game->reels.reelCentreY); }
 };
 
 TEST_F(QuillmorPlat, LoaderSetsTheMachineUp) {
-    EXPECT_EQ(game->reelCount, kReels);
+    EXPECT_EQ(game->reels.reelCount, kReels);
     EXPECT_EQ(game->soundSet, 1);
     EXPECT_EQ(game->reelSheet, String("Reel_Plat"));
-    EXPECT_EQ(game->reelFrameR, 180);
-    EXPECT_EQ(game->reelFrameG, 40);
+    EXPECT_EQ(game->reels.reelFrameR, 180);
+    EXPECT_EQ(game->reels.reelFrameG, 40);
     EXPECT_EQ(game->lives, 3);
     EXPECT_EQ(game->phase, 0);
     EXPECT_EQ(game->runnerPos, -1);
     EXPECT_EQ(game->runnerDir, 1);
     const int counts[] = {0, 50, 10, 10, 15, 5, 10, 0};
-    for (int k = 1; k <= 7; ++k) EXPECT_EQ(game->symbolCounts[k], counts[k]) << k;
+    for (int k = 1; k <= 7; ++k) EXPECT_EQ(game->reels.symbolCounts[k], counts[k]) << k;
 }
 
 TEST_F(QuillmorPlat, AWallOnReelZeroTurnsTheRunnerOffTheLeftLedgeToItsDeath) {
@@ -104,7 +104,7 @@ TEST_F(QuillmorPlat, AWallOnReelZeroTurnsTheRunnerOffTheLeftLedgeToItsDeath) {
     EXPECT_EQ(game->runnerAction, WALK);
     EXPECT_EQ(game->score, 15);
     Tick(kCellTicks - 1);
-    EXPECT_EQ(Runner().w, game->reelScale * -1);  // drawn mirrored while it faces left
+    EXPECT_EQ(Runner().w, game->reels.reelScale * -1);  // drawn mirrored while it faces left
     EXPECT_EQ(game->phase, 1);
     EXPECT_EQ(game->lives, 3);
     Tick();
@@ -135,28 +135,28 @@ TEST_F(QuillmorPlat, ClimbAndDropAreRefusedUnderAWallOrOntoAWallOrClimb) {
         EXPECT_EQ(game->runnerPos, reel);
         EXPECT_EQ(game->runnerAction, WALK) << reel;
         EXPECT_EQ(game->score, 10 + 5 * reel) << reel;
-        for (int r = 0; r < kReels; ++r) EXPECT_EQ(game->reelSpeed[r], 0);
+        for (int r = 0; r < kReels; ++r) EXPECT_EQ(game->reels.reelSpeed[r], 0);
     }
     std::vector<int> before(kReels);
-    for (int r = 0; r < kReels; ++r) before[r] = game->reelPos[r];
+    for (int r = 0; r < kReels; ++r) before[r] = game->reels.reelPos[r];
     Tick(kCellTicks);
     EXPECT_EQ(game->runnerPos, 3);
     EXPECT_EQ(game->runnerAction, RIDE);
     EXPECT_EQ(game->score, 35);  // a ride scores 15 and no walk bonus
-    for (int r = 0; r < kReels; ++r) EXPECT_FLOAT_EQ(game->reelSpeed[r], 24 * kReelFriction);
+    for (int r = 0; r < kReels; ++r) EXPECT_FLOAT_EQ(game->reels.reelSpeed[r], 24 * kReelFriction);
     EXPECT_GT(Ride(), 20);
     // Every reel turned one cell: the row above is now the pay line.
-    for (int r = 0; r < kReels; ++r) EXPECT_EQ(game->reelPos[r], (before[r] + 99) % 100) << r;
+    for (int r = 0; r < kReels; ++r) EXPECT_EQ(game->reels.reelPos[r], (before[r] + 99) % 100) << r;
     EXPECT_EQ(game->runnerPos, 3);
     EXPECT_EQ(game->runnerAction, WALK);
     EXPECT_EQ(game->score, 40);
     Tick(kCellTicks);
     EXPECT_EQ(game->runnerPos, 4);
     EXPECT_EQ(game->runnerAction, RIDE);
-    for (int r = 0; r < kReels; ++r) EXPECT_FLOAT_EQ(game->reelSpeed[r], -24 * kReelFriction);
+    for (int r = 0; r < kReels; ++r) EXPECT_FLOAT_EQ(game->reels.reelSpeed[r], -24 * kReelFriction);
     EXPECT_EQ(game->score, 55);
     Ride();
-    for (int r = 0; r < kReels; ++r) EXPECT_EQ(game->reelPos[r], before[r]) << r;
+    for (int r = 0; r < kReels; ++r) EXPECT_EQ(game->reels.reelPos[r], before[r]) << r;
     EXPECT_EQ(game->phase, 1);
 }
 
@@ -167,7 +167,7 @@ TEST_F(QuillmorPlat, ACoinVisitedTwiceScoresOnce) {
     Tick();
     Tick(kCellTicks);  // onto the coin
     EXPECT_EQ(game->score, 5 + 25 + 5);
-    EXPECT_EQ(game->reelCells[Cell(0, 0) + 1], 1);
+    EXPECT_EQ(game->reels.reelCells[Cell(0, 0) + 1], 1);
     EXPECT_EQ(SoundPlayed(), 11);
     Tick(kCellTicks);  // at reel 1, facing the wall
     EXPECT_EQ(game->runnerAction, TURN);
@@ -186,7 +186,7 @@ TEST_F(QuillmorPlat, ACoinVisitedTwiceScoresOnce) {
     EXPECT_EQ(game->lives, 2);
     // The next spin brings fresh coins.
     PressSpin();
-    EXPECT_EQ(game->reelCells[Cell(0, 0) + 1], 0);
+    EXPECT_EQ(game->reels.reelCells[Cell(0, 0) + 1], 0);
 }
 
 TEST_F(QuillmorPlat, AHazardKillsWithoutAWalkBonus) {
@@ -234,7 +234,7 @@ TEST_F(QuillmorPlat, TheRideDoesNotUseUpTheTimer) {
     while (game->runnerAction == RIDE && rideTicks < 300) {
         Tick();
         ++rideTicks;
-        if (game->reelsMoving == 1) {
+        if (game->reels.reelsMoving == 1) {
             EXPECT_EQ(game->runTimer, timer);
         }
     }
@@ -255,7 +255,7 @@ TEST_F(QuillmorPlat, TimeRunsOutAfterSixHundredStillTicksBetweenTwoWalls) {
             EXPECT_EQ(game->lives, 3);
         }
         Tick();
-        if (game->reelsMoving == 0) {
+        if (game->reels.reelsMoving == 0) {
             ++still;
         } else {
             ++moving;
@@ -277,9 +277,9 @@ TEST_F(QuillmorPlat, TimeRunsOutAfterSixHundredStillTicksBetweenTwoWalls) {
 TEST_F(QuillmorPlat, DrawsTheLedgesTheRunnerAndAShrinkingTimerBar) {
     SpinOntoFloor();
     Tick(40);
-    const float s = game->reelScale;
-    const float cx = game->reelCentreX;
-    const float cy = game->reelCentreY;
+    const float s = game->reels.reelScale;
+    const float cx = game->reels.reelCentreX;
+    const float cy = game->reels.reelCentreY;
     int ledges = 0, entrances = 0;
     const Record* bar = nullptr;
     std::vector<Record> all;

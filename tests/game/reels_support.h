@@ -71,9 +71,9 @@ protected:
         RunLoader();
     }
 
-    int Symbol(int reel, int cell) const { return game->reelCells[reel * kReelInts + cell * kCellInts]; }
+    int Symbol(int reel, int cell) const { return game->reels.reelCells[reel * kReelInts + cell * kCellInts]; }
     void SetStrip(int reel, int symbol) {
-        for (int c = 0; c < 100; ++c) game->reelCells[reel * kReelInts + c * kCellInts] = symbol;
+        for (int c = 0; c < 100; ++c) game->reels.reelCells[reel * kReelInts + c * kCellInts] = symbol;
     }
 
     void PressAt(float x, float y) {
@@ -93,7 +93,7 @@ protected:
         do {
             Tick();
             ++n;
-        } while (game->reelsMoving != 0 && n < kRestTickLimit);
+        } while (game->reels.reelsMoving != 0 && n < kRestTickLimit);
         return n;
     }
 

@@ -23,7 +23,7 @@ TEST_F(ShellApp, CreateSetsTheStartingState) {
     for (int i = 0; i < kChannelCount; ++i) EXPECT_EQ(game->channels[i], i);
     EXPECT_EQ(game->reelSheet, String("Reel_Fruit"));
     EXPECT_EQ(game->drawList.Length(), kDrawListFloats);
-    EXPECT_EQ(game->reelCells.Length(), kReelCellInts);
+    EXPECT_EQ(game->reels.reelCells.Length(), kReelCellInts);
     EXPECT_EQ(game->scores.Length(), kScoresCount);
     // Machine comes from settings[1], which loading the (absent) progress keeps within
     // the machines 1..5; the list scrolls so that machine sits under the band.

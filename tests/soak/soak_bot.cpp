@@ -45,14 +45,14 @@ constexpr int kGameLimitMax = 12000;
 int Machine(const kx_Tumbleroo_MyApp& g) { return g.machine; }
 
 float ColumnX(const kx_Tumbleroo_MyApp& g, int r) {
-    const float span = static_cast<float>(g.reelPitch + g.reelGap);
-    return span * g.reelScale * static_cast<float>(r) + g.reelCentreX -
-           g.reelScale * 0.5f * span * static_cast<float>(g.reelCount - 1);
+    const float span = static_cast<float>(g.reels.reelPitch + g.reels.reelGap);
+    return span * g.reels.reelScale * static_cast<float>(r) + g.reels.reelCentreX -
+           g.reels.reelScale * 0.5f * span * static_cast<float>(g.reels.reelCount - 1);
 }
 
-float CellHeight(const kx_Tumbleroo_MyApp& g) { return static_cast<float>(g.reelPitch) * g.reelScale; }
+float CellHeight(const kx_Tumbleroo_MyApp& g) { return static_cast<float>(g.reels.reelPitch) * g.reels.reelScale; }
 
-bool ReelsStill(const kx_Tumbleroo_MyApp& g) { return g.reelsMoving == 0; }
+bool ReelsStill(const kx_Tumbleroo_MyApp& g) { return g.reels.reelsMoving == 0; }
 
 }  // namespace
 
@@ -239,14 +239,14 @@ void Bot::MachineMove(const kx_Tumbleroo_MyApp& g) {
         case kDice:
             if (g.phase == 1 && ReelsStill(g) && Chance(0.5)) {
                 const int r = Uniform(0, 4);
-                ClickAt(g, ColumnX(g, r), g.reelCentreY + 1.5f * CellHeight(g) + 2, 1);
+                ClickAt(g, ColumnX(g, r), g.reels.reelCentreY + 1.5f * CellHeight(g) + 2, 1);
                 return;
             }
             return PressSpin(g, g.spinX, g.spinY);
         case kFizzcrate:
             if ((g.phase == 1 || g.phase == 2) && ReelsStill(g) && g.nudges > 0 && Chance(0.8)) {
                 const float dy = (Chance(0.5) ? -2.5f : 2.5f) * CellHeight(g) + 2;
-                ClickAt(g, ColumnX(g, Uniform(0, 5)), g.reelCentreY + dy, 1);
+                ClickAt(g, ColumnX(g, Uniform(0, 5)), g.reels.reelCentreY + dy, 1);
                 return;
             }
             return PressSpin(g, landscape ? g.spinX : g.spinX + 0.25f * g.spinW, g.spinY);

@@ -159,7 +159,7 @@ void Monitor::CheckFrame(long tick, const kx_Tumbleroo_MyApp& g) {
 void Monitor::CheckPlay(long tick, const kx_Tumbleroo_MyApp& g) {
     const MachineRanges& r = kRanges[g.machine - 1];
     const std::string at = std::string(r.name) + ": ";
-    Expect(g.reelCount == r.reels, tick, at + "reelCount " + std::to_string(g.reelCount));
+    Expect(g.reels.reelCount == r.reels, tick, at + "reelCount " + std::to_string(g.reels.reelCount));
     Expect(g.lives >= 0 && g.lives <= r.maxLives, tick, at + "lives " + std::to_string(g.lives));
     Expect(g.lives > 0 || g.gameOver == 1, tick, at + "no lives left but the game goes on");
     Expect(g.gameOver == 0 || g.gameOver == 1, tick, at + "gameOver " + std::to_string(g.gameOver));
@@ -171,9 +171,9 @@ void Monitor::CheckPlay(long tick, const kx_Tumbleroo_MyApp& g) {
            at + "score went from " + std::to_string(prevScore_) + " to " + std::to_string(g.score));
     const int lo = std::min(prevShown_, g.score), hi = std::max(prevShown_, g.score);
     Expect(g.shownScore >= lo && g.shownScore <= hi, tick, at + "shownScore " + std::to_string(g.shownScore));
-    for (int i = 0; i < g.reelCount; ++i) {
-        Expect(g.reelPos[i] >= 0 && g.reelPos[i] < kStrip, tick, at + "reelPos " + std::to_string(g.reelPos[i]));
-        Expect(g.holds[i] == 0 || g.holds[i] == 1, tick, at + "hold " + std::to_string(g.holds[i]));
+    for (int i = 0; i < g.reels.reelCount; ++i) {
+        Expect(g.reels.reelPos[i] >= 0 && g.reels.reelPos[i] < kStrip, tick, at + "reelPos " + std::to_string(g.reels.reelPos[i]));
+        Expect(g.reels.holds[i] == 0 || g.reels.holds[i] == 1, tick, at + "hold " + std::to_string(g.reels.holds[i]));
     }
 }
 
