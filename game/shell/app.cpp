@@ -57,7 +57,6 @@ kx_Tumbleroo_MyApp::kx_Tumbleroo_MyApp() {
     AllocArray(slotInfo, kSlotInfoInts);
     AllocArray(sounds, kSoundSlots);
     AllocArray(channels, kChannelCount);
-    AllocArray(faceCounts, kFaceCountSlots);
     reels.Allocate();
     AllocArray(settings, kSettingsCount);
     AllocArray(flags, kFlagsCount);
@@ -75,7 +74,6 @@ void kx_Tumbleroo_MyApp::mark() {
     gc_mark_q(slotInfo);
     gc_mark_q(sounds);
     gc_mark_q(channels);
-    gc_mark_q(faceCounts);
     reels.mark();
     gc_mark_q(settings);
     gc_mark_q(flags);

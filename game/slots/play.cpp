@@ -135,6 +135,17 @@ int kx_Tumbleroo_MyApp::m_LoadMachine() {
     }
 }
 
+kx_Tumbleroo_Machine* kx_Tumbleroo_MyApp::m_CurrentMachine() {
+    switch (machine) {
+        case kMachineQuillmorPlat: return &quillmorPlat;
+        case kMachineCubewick: return &cubewick;
+        case kMachineCometrow: return &cometrow;
+        case kMachineFizzcrate: return &fizzcrate;
+        case kMachineDice: return &dice;
+        default: return nullptr;
+    }
+}
+
 int kx_Tumbleroo_MyApp::m_RunMachine() {
     switch (machine) {
         case kMachineQuillmorPlat: m_Game_QuillmorPlat(); break;

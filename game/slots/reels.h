@@ -71,9 +71,9 @@ struct kx_Tumbleroo_Reels {
 
     int reelCount = 0;        // reels of the current machine; machine loaders
     Array<float> reelSpeed;   // kReelSlots: speed per reel; Spin, Handle, m_LoadGame, machines
-    Array<float> reelOffset;  // kReelSlots: offset within a cell; Handle, m_LoadGame, Cometrow
+    Array<float> reelOffset;  // kReelSlots: offset within a cell; Handle, m_LoadGame, machines
     Array<int> reelPos;       // kReelSlots: centre-line cell per reel; Handle, m_LoadGame
-    Array<int> holds;         // kReelSlots: reel held through the next spin; Dice, Spin
+    Array<int> holds;         // kReelSlots: reel held through the next spin; machines, Spin
     Array<int> reelCells;     // kReelCellInts: the strips (Cell); Fill, Spin, machines
     Array<int> symbolCounts;  // kReelSlots: last counts of m_PutReels at 1..16
     int reelsMoving = 0;      // any reel moved this tick; Handle, machines that start a move
@@ -86,7 +86,7 @@ struct kx_Tumbleroo_Reels {
     int reelTop = 0, reelBottom = 0;         // visible reel window; Handle
     int reelBackR = 0, reelBackG = 0, reelBackB = 0;     // colour behind the reels; machine loaders
     int reelFrameR = 0, reelFrameG = 0, reelFrameB = 0;  // reel frame colour; machine loaders
-    int symbolBank = 0;       // symbol frame bank (8 frames a bank); m_LoadGame, Cubewick
+    int symbolBank = 0;       // symbol frame bank (8 frames a bank); m_LoadGame, machines
 
 private:
     void FillReel(int r);

@@ -83,15 +83,15 @@ protected:
 
     // One whole move, the press tick first: returns the ticks it took.
     int Move() {
-        const float from = game->shipPos;
+        const float from = game->cometrow.shipPos;
         PressMove();
         int ticks = 1;
         ReleaseMouse();
-        while (game->shipStep > 0 && ticks < 20 && game->phase == kCrossing) {
+        while (game->cometrow.shipStep > 0 && ticks < 20 && game->phase == kCrossing) {
             Tick();
             ++ticks;
         }
-        EXPECT_TRUE(game->shipPos == from + 1 || game->phase != kCrossing);
+        EXPECT_TRUE(game->cometrow.shipPos == from + 1 || game->phase != kCrossing);
         return ticks;
     }
 
@@ -133,18 +133,18 @@ TEST_F(Cometrow, AMoveCompletesOnItsEighthTickInSinglePrecision) {
     PressMove();
     ReleaseMouse();
     // The press tick counts as the first; each tick adds 0.1 in single precision.
-    EXPECT_FLOAT_EQ(game->shipStep, 0.2f);
+    EXPECT_FLOAT_EQ(game->cometrow.shipStep, 0.2f);
     for (int tick = 2; tick <= 7; ++tick) {
         Tick();
-        EXPECT_EQ(game->shipPos, -1) << "tick " << tick;
-        EXPECT_GT(game->shipStep, 0) << "tick " << tick;
+        EXPECT_EQ(game->cometrow.shipPos, -1) << "tick " << tick;
+        EXPECT_GT(game->cometrow.shipStep, 0) << "tick " << tick;
     }
     // Exactly, not approximately: 0.4f + 0.1f rounds to 0.5f on the 4th tick and
     // seven additions reach 0.9000001f, past 0.9, on the 8th (in double arithmetic
     // the sum would still be just under 0.9 there).
     Tick();
-    EXPECT_EQ(game->shipPos, 0);
-    EXPECT_EQ(game->shipStep, 0);
+    EXPECT_EQ(game->cometrow.shipPos, 0);
+    EXPECT_EQ(game->cometrow.shipStep, 0);
     EXPECT_EQ(game->score, before + 5);
     EXPECT_EQ(game->phase, kCrossing);
 }
@@ -161,7 +161,7 @@ TEST_F(Cometrow, TheShipNeverCrashesAtTheStartAndEntersLaneZeroOnItsFifthTick) {
     int tick = 1;
     while (game->phase == kCrossing && tick < 10) {
         if (tick == 4) {
-            EXPECT_EQ(game->shipStep, 0.5f);  // exactly half: not yet past it
+            EXPECT_EQ(game->cometrow.shipStep, 0.5f);  // exactly half: not yet past it
         }
         Tick();
         ++tick;
@@ -169,7 +169,7 @@ TEST_F(Cometrow, TheShipNeverCrashesAtTheStartAndEntersLaneZeroOnItsFifthTick) {
     EXPECT_EQ(tick, 5);
     EXPECT_EQ(game->lives, 2);
     EXPECT_EQ(game->phase, kReady);
-    EXPECT_EQ(game->shipPos, -1);  // it stays where it crashed
+    EXPECT_EQ(game->cometrow.shipPos, -1);  // it stays where it crashed
     EXPECT_EQ(NewSounds(kSfxBank3).size(), 1u);
 }
 
@@ -180,7 +180,7 @@ TEST_F(Cometrow, AMoveLeavesTheOldLaneOnItsFifthTick) {
         SpinToCrossing();
         ClearLanes();
         Move();
-        ASSERT_EQ(game->shipPos, 0);
+        ASSERT_EQ(game->cometrow.shipPos, 0);
         PressMove();
         ReleaseMouse();
         for (int tick = 1; tick < 8 && game->phase == kCrossing; ++tick) {
@@ -189,10 +189,10 @@ TEST_F(Cometrow, AMoveLeavesTheOldLaneOnItsFifthTick) {
         }
         if (fillAfter == 3) {
             EXPECT_EQ(game->lives, 2);  // still over lane 0 on the 4th tick
-            EXPECT_EQ(game->shipPos, 0);
+            EXPECT_EQ(game->cometrow.shipPos, 0);
         } else {
             EXPECT_EQ(game->lives, 3);  // already over lane 1 on the 5th
-            EXPECT_EQ(game->shipPos, 1);
+            EXPECT_EQ(game->cometrow.shipPos, 1);
             EXPECT_EQ(game->phase, kCrossing);
         }
         game->phase = kReady;
@@ -231,9 +231,9 @@ TEST_F(Cometrow, StandingStillInALaneIsNotSafe) {
         SpinToCrossing();
         ClearLanes();
         for (int m = 0; m <= lane; ++m) Move();
-        ASSERT_EQ(game->shipPos, lane);
+        ASSERT_EQ(game->cometrow.shipPos, lane);
         // A rock one cell off the pay line, on the side its lane drifts from.
-        const int under = game->m_CometCellUnder(lane);
+        const int under = game->cometrow.CellUnder(lane);
         const int rockAt = lane % 2 == 0 ? under - 1 : under + 1;
         SetCell(lane, rockAt, kRock);
         int ticks = 0;
@@ -243,7 +243,7 @@ TEST_F(Cometrow, StandingStillInALaneIsNotSafe) {
         }
         EXPECT_LT(ticks, 200);
         EXPECT_EQ(game->lives, 2);
-        EXPECT_EQ(game->m_CometCellUnder(lane), (rockAt + 100) % 100);
+        EXPECT_EQ(game->cometrow.CellUnder(lane), (rockAt + 100) % 100);
         EXPECT_EQ(NewSounds(kSfxBank3).size(), 1u);
     }
     // With clear lanes the ship stands as long as it likes.
@@ -269,7 +269,7 @@ TEST_F(Cometrow, AtExactlyHalfACellTheCentreLineCellIsUnderTheShip) {
         SCOPED_TRACE(testing::Message() << c.pos << " at " << c.offset);
         game->reels.reelPos[3] = c.pos;
         game->reels.reelOffset[3] = c.offset;
-        EXPECT_EQ(game->m_CometCellUnder(3), c.under);
+        EXPECT_EQ(game->cometrow.CellUnder(3), c.under);
     }
 }
 
@@ -277,7 +277,7 @@ TEST_F(Cometrow, TheCrossingTickTestsTheOffsetAfterItsDrift) {
     SpinToCrossing();
     ClearLanes();
     Move();
-    ASSERT_EQ(game->shipPos, 0);
+    ASSERT_EQ(game->cometrow.shipPos, 0);
     const float drift = 3.5f * kx_Tumbleroo_Friction;
     const float start = 0.5f - drift;
     ASSERT_EQ(start + drift, 0.5f);  // lane 0 drifts by +drift to exactly one half
@@ -302,15 +302,15 @@ TEST_F(Cometrow, ACrossingOfAllEightLanesScores145) {
     ClearLanes();
     for (int m = 0; m < 9; ++m) EXPECT_EQ(Move(), 8) << "move " << m;
     EXPECT_EQ(game->score, 145);
-    EXPECT_EQ(game->shipPos, 8);
+    EXPECT_EQ(game->cometrow.shipPos, 8);
     EXPECT_EQ(game->phase, kReady);
     EXPECT_EQ(game->lives, 3);
     EXPECT_EQ(NewSounds(kSfxBank2).size(), 1u);
     // The ship waits on the far side until the next spin puts it back.
     Tick(30);
-    EXPECT_EQ(game->shipPos, 8);
+    EXPECT_EQ(game->cometrow.shipPos, 8);
     PressSpin();
-    EXPECT_EQ(game->shipPos, -1);
+    EXPECT_EQ(game->cometrow.shipPos, -1);
     EXPECT_EQ(game->phase, kSpinning);
 }
 
@@ -318,12 +318,12 @@ TEST_F(Cometrow, MoveIsRefusedUnlessCrossingWithTheShipStanding) {
     // Phase 0.
     PressMove();
     Release();
-    EXPECT_EQ(game->shipStep, 0);
+    EXPECT_EQ(game->cometrow.shipStep, 0);
     // Phase 1, the reels rolling.
     PressSpin();
     Release();
     PressMove();
-    EXPECT_EQ(game->shipStep, 0);
+    EXPECT_EQ(game->cometrow.shipStep, 0);
     EXPECT_EQ(game->phase, kSpinning);
     Release();
     for (int n = 0; n < kTickLimit && game->phase == kSpinning; ++n) Tick();
@@ -331,19 +331,19 @@ TEST_F(Cometrow, MoveIsRefusedUnlessCrossingWithTheShipStanding) {
     // A move under way: a second press neither restarts nor speeds it.
     PressMove();
     Release();
-    const float step = game->shipStep;
+    const float step = game->cometrow.shipStep;
     PressMove();
-    EXPECT_FLOAT_EQ(game->shipStep, step + 0.1f);
+    EXPECT_FLOAT_EQ(game->cometrow.shipStep, step + 0.1f);
     Release();
-    while (game->shipStep > 0) Tick();
-    EXPECT_EQ(game->shipPos, 0);
+    while (game->cometrow.shipStep > 0) Tick();
+    EXPECT_EQ(game->cometrow.shipPos, 0);
     // Phases 3 and 4 last only within the tick that finds them; a press in that
     // tick comes before they are handled and is refused.
     for (int phase : {3, 4}) {
         SCOPED_TRACE(testing::Message() << "phase " << phase);
         game->phase = phase;
         PressMove();
-        EXPECT_EQ(game->shipStep, 0);
+        EXPECT_EQ(game->cometrow.shipStep, 0);
         EXPECT_EQ(game->phase, kReady);
         Release();
     }
@@ -355,10 +355,10 @@ TEST_F(Cometrow, MoveIsRefusedUnlessCrossingWithTheShipStanding) {
     FillLane(0, kRock);
     Move();
     ASSERT_EQ(game->phase, kOver);
-    const float crashedAt = game->shipStep;  // the ship stays part-way, where it crashed
+    const float crashedAt = game->cometrow.shipStep;  // the ship stays part-way, where it crashed
     EXPECT_GT(crashedAt, 0.5f);
     PressMove();
-    EXPECT_EQ(game->shipStep, crashedAt);
+    EXPECT_EQ(game->cometrow.shipStep, crashedAt);
     Release();
 }
 
@@ -398,7 +398,7 @@ TEST_F(Cometrow, TheShipStandsJustRightOfItsLanesCentreAndSlidesDuringAMove) {
         PressMove();
         ReleaseMouse();
         float last = -1e9f;
-        while (game->shipStep > 0) {
+        while (game->cometrow.shipStep > 0) {
             ASSERT_TRUE(FindShip(&ship));
             EXPECT_GT(ship.x, last);
             last = ship.x;
@@ -423,7 +423,7 @@ TEST_F(Cometrow, ThePortraitLayoutPutsTheButtonsSideBySide) {
     SpinToCrossing();
     ClearLanes();
     EXPECT_EQ(Move(), 8);
-    EXPECT_EQ(game->shipPos, 0);
+    EXPECT_EQ(game->cometrow.shipPos, 0);
 }
 
 // ---------------------------------------------------------------------------
@@ -472,10 +472,10 @@ TEST_F(Cometrow, TheShipIsDrawnAtItsLaneOverTheBlackLanes) {
     ClearLanes();
     Move();
     Move();
-    ASSERT_EQ(game->shipPos, 1);
+    ASSERT_EQ(game->cometrow.shipPos, 1);
     std::vector<unsigned> withShip = RenderAndRead();
     ASSERT_FALSE(withShip.empty());
-    game->shipPos = 20;  // far off to the right for the comparison frame
+    game->cometrow.shipPos = 20;  // far off to the right for the comparison frame
     Tick();
     std::vector<unsigned> without = RenderAndRead();
     const int x = static_cast<int>(game->reels.ColumnX(1));

@@ -77,7 +77,7 @@ TEST_F(Cubewick, LoaderSetsTheMachineUpOnTheSecondBank) {
     EXPECT_EQ(game->reelSheet, String("Reel_Cubewick"));
     EXPECT_EQ(game->lives, 3);
     EXPECT_EQ(game->phase, 0);
-    EXPECT_EQ(game->walkerPos, -1);
+    EXPECT_EQ(game->cubewick.walkerPos, -1);
     EXPECT_EQ(game->reels.reelFrameB, 180);
     EXPECT_EQ(game->reels.reelBackG, 40);
     const int counts[] = {0, 50, 15, 20, 4, 3, 4, 4, 0};
@@ -94,11 +94,11 @@ TEST_F(Cubewick, AWalkOverSixDotsScoresThirtyAndEndsWithTheWinSound) {
     SpinOnto({DOT, DOT, DOT, DOT, DOT, DOT});
     for (int cell = 0; cell < kReels; ++cell) {
         Tick(kTicksPerCell - 1);
-        EXPECT_EQ(game->walkerPos, cell - 1);
+        EXPECT_EQ(game->cubewick.walkerPos, cell - 1);
         EXPECT_EQ(game->score, 5 * cell);
         Tick();
-        EXPECT_EQ(game->walkerPos, cell);
-        EXPECT_EQ(game->walkerStep, 0);
+        EXPECT_EQ(game->cubewick.walkerPos, cell);
+        EXPECT_EQ(game->cubewick.walkerStep, 0);
         EXPECT_EQ(game->score, 5 * (cell + 1));
         EXPECT_EQ(SoundPlayed(), 11);
         EXPECT_EQ(game->reels.reelCells[Cell(cell) + 1], kEaten);
@@ -107,14 +107,14 @@ TEST_F(Cubewick, AWalkOverSixDotsScoresThirtyAndEndsWithTheWinSound) {
     Tick(kTicksPerCell - 1);
     EXPECT_EQ(game->phase, 1);
     Tick();  // tick 112: the exit
-    EXPECT_EQ(game->walkerPos, kReels);
+    EXPECT_EQ(game->cubewick.walkerPos, kReels);
     EXPECT_EQ(game->phase, 0);
     EXPECT_EQ(game->score, 30);
     EXPECT_EQ(SoundPlayed(), 12);
     EXPECT_EQ(game->lives, 3);
     // The walker stays at the exit; nothing more is scored.
     Tick(40);
-    EXPECT_EQ(game->walkerPos, kReels);
+    EXPECT_EQ(game->cubewick.walkerPos, kReels);
     EXPECT_EQ(game->score, 30);
 }
 
@@ -166,7 +166,7 @@ TEST_F(Cubewick, AMonsterBeforeThePowerKillsAndLeavesTheRestUneaten) {
     EXPECT_EQ(SoundPlayed(), 13);
     EXPECT_EQ(game->reels.reelCells[Cell(0) + 1], kEaten);
     Tick(60);
-    EXPECT_EQ(game->walkerPos, 0);
+    EXPECT_EQ(game->cubewick.walkerPos, 0);
     for (int r = 1; r < kReels; ++r) EXPECT_EQ(game->reels.reelCells[Cell(r) + 1], 0) << r;
     EXPECT_EQ(game->lives, 2);
     EXPECT_EQ(game->phase, 0);
@@ -176,26 +176,26 @@ TEST_F(Cubewick, NothingMovesWhileAReelMoves) {
     PressSpin();
     int spinTicks = 0;
     while (game->reels.reelsMoving == 1 && spinTicks < kSettleLimit) {
-        EXPECT_EQ(game->walkerPos, -1);
-        EXPECT_EQ(game->walkerStep, 0);
-        EXPECT_EQ(game->walkerAnim, 0);
+        EXPECT_EQ(game->cubewick.walkerPos, -1);
+        EXPECT_EQ(game->cubewick.walkerStep, 0);
+        EXPECT_EQ(game->cubewick.walkerAnim, 0);
         Tick();
         ++spinTicks;
     }
     EXPECT_GT(spinTicks, 50);
     // The walker sets off in the first still tick.
-    EXPECT_EQ(game->walkerStep, 0.0625f);
+    EXPECT_EQ(game->cubewick.walkerStep, 0.0625f);
     // A reel set moving mid-walk (a nudge of the strip) freezes it again, even in
     // the walking phase, and a SPIN press meanwhile does nothing.
     LayRow({DOT, DOT, DOT, DOT, DOT, DOT});
     Tick(3);
-    const float step = game->walkerStep;
+    const float step = game->cubewick.walkerStep;
     game->reels.reelSpeed[3] = 0.3f;
     const int scoreBefore = game->score;
     PressSpin();
     for (int t = 0; t < 15; ++t) {
         ASSERT_EQ(game->reels.reelsMoving, 1);
-        EXPECT_EQ(game->walkerStep, step);
+        EXPECT_EQ(game->cubewick.walkerStep, step);
         Tick();
     }
     EXPECT_EQ(game->phase, 1);
@@ -208,7 +208,7 @@ TEST_F(Cubewick, DyingTakesThirtyOneTicksAndLeavesTheFallenFrame) {
     Tick(2 * kTicksPerCell);  // the monster is met on this tick, the first of the fall
     EXPECT_EQ(game->score, 5);
     EXPECT_EQ(game->phase, 3);
-    EXPECT_EQ(game->walkerAnim, 33);
+    EXPECT_EQ(game->cubewick.walkerAnim, 33);
     for (int t = 0; t < 29; ++t) {
         Tick();
         const float frame = Walker().frame;
@@ -220,16 +220,16 @@ TEST_F(Cubewick, DyingTakesThirtyOneTicksAndLeavesTheFallenFrame) {
     Tick();  // the 31st tick of the fall
     EXPECT_EQ(game->lives, 2);
     EXPECT_EQ(game->phase, 0);
-    EXPECT_EQ(game->walkerAnim, 8);
+    EXPECT_EQ(game->cubewick.walkerAnim, 8);
     // It lies where it fell until the next spin.
     Tick();
     EXPECT_EQ(Walker().frame, 18);
     Tick(100);
     EXPECT_EQ(Walker().frame, 18);
-    EXPECT_EQ(game->walkerPos, 1);
+    EXPECT_EQ(game->cubewick.walkerPos, 1);
     PressSpin();
     EXPECT_EQ(Walker().frame, 16);
-    EXPECT_EQ(game->walkerPos, -1);
+    EXPECT_EQ(game->cubewick.walkerPos, -1);
 }
 
 TEST_F(Cubewick, TheSpinControlIsLitOnlyWhenReadyAndTakesOnePressPerClick) {
@@ -338,7 +338,7 @@ TEST_F(Cubewick, AWholeGamePlaysToGameOver) {
     ASSERT_EQ(game->gameOver, 1) << spins << " spins";
     EXPECT_EQ(game->lives, 0);
     EXPECT_EQ(game->phase, 5);
-    EXPECT_EQ(game->walkerAnim, 8);
+    EXPECT_EQ(game->cubewick.walkerAnim, 8);
     const int final = game->score;
     // The game-over sequence takes the game back to the menu, which records it.
     for (int t = 0; t < 200 && game->state != kScreenMenu; ++t) Tick();

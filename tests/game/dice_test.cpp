@@ -69,7 +69,7 @@ protected:
         const std::string white = TextInColour(255, 255, 255);
         return white.size() < 5 ? white : white.substr(white.size() - 5);
     }
-    std::string Name() const { return game->handName.ToUtf8(); }
+    std::string Name() const { return game->dice.handName.ToUtf8(); }
 };
 
 TEST_F(Dice, AllOutcomesOfFiveDiceGiveTheDocumentedDistribution) {
@@ -86,11 +86,11 @@ TEST_F(Dice, AllOutcomesOfFiveDiceGiveTheDocumentedDistribution) {
             game->reels.reelPos[i] = 0;
             game->reels.reelCells[i * 500] = faces[i];
         }
-        game->m_DiceHand();
+        game->dice.ReadHand();
         ++seen[Name()];
-        values[Name()] = game->handValue;
+        values[Name()] = game->dice.handValue;
         int sum = 0;
-        for (int f = 1; f <= 6; ++f) sum += game->faceCounts[f];
+        for (int f = 1; f <= 6; ++f) sum += game->dice.faceCounts[f];
         ASSERT_EQ(sum, 5);
     }
     const std::map<std::string, int> expected = {
@@ -125,12 +125,12 @@ TEST_F(Dice, ExampleHandsScoreTheirValuePlusTheFaces) {
         SCOPED_TRACE(c.name);
         PayLine(c.faces);
         game->score = 100;
-        const std::vector<int> sounds = SoundsOf([this] { game->m_ScoreDice(); });
+        const std::vector<int> sounds = SoundsOf([this] { game->dice.Score(); });
         EXPECT_EQ(Name(), c.name);
         EXPECT_EQ(game->score, 100 + c.added);
         EXPECT_EQ(game->phase, 3);
-        EXPECT_EQ(game->bannerX, 640 + 512);
-        EXPECT_EQ(sounds, std::vector<int>{game->handValue == 0 ? 13 : 12});
+        EXPECT_EQ(game->dice.bannerX, 640 + 512);
+        EXPECT_EQ(sounds, std::vector<int>{game->dice.handValue == 0 ? 13 : 12});
     }
 }
 
@@ -187,7 +187,7 @@ TEST_F(Dice, HeldDiceStayThroughTheSecondSpinAndTheHoldsAreReleased) {
     ClickHold(2);
     ClickAt(game->spinX, game->spinY);
     EXPECT_EQ(game->phase, 2);
-    EXPECT_EQ(game->delay, 30);
+    EXPECT_EQ(game->dice.delay, 30);
     for (int i = 0; i < 5; ++i) EXPECT_EQ(game->reels.holds[i], 0);
     EXPECT_EQ(game->reels.reelSpeed[0], 0);
     EXPECT_EQ(game->reels.reelSpeed[2], 0);
@@ -217,8 +217,8 @@ TEST_F(Dice, SpinWorksOnlyInTheFirstTwoPhasesWithTheReelsAtRest) {
     for (int phase : {2, 3}) {
         SCOPED_TRACE(phase);
         game->phase = phase;
-        game->delay = 500;  // keeps phase 2 from scoring meanwhile
-        game->bannerX = 5000;  // keeps the banner from ending meanwhile
+        game->dice.delay = 500;  // keeps phase 2 from scoring meanwhile
+        game->dice.bannerX = 5000;  // keeps the banner from ending meanwhile
         ClickAt(game->spinX, game->spinY);
         for (int i = 0; i < 5; ++i) EXPECT_EQ(game->reels.reelSpeed[i], 0);
         EXPECT_EQ(OverlayFrames().back(), 2);
@@ -233,7 +233,7 @@ TEST_F(Dice, TheHandIsScoredThirtyTicksAfterTheReelsStop) {
     ClickAt(game->spinX, game->spinY);
     TickUntilRest();  // the first tick at rest counts
     EXPECT_EQ(game->phase, 2);
-    EXPECT_EQ(game->delay, 29);
+    EXPECT_EQ(game->dice.delay, 29);
     Tick(28);
     EXPECT_EQ(game->phase, 2);
     EXPECT_EQ(game->score, 0);
@@ -250,7 +250,7 @@ TEST_F(Dice, TheBannerCrossesTheScreenAndEndsTheTurn) {
     const int faces[5] = {3, 3, 3, 3, 3};
     PayLine(faces);
     game->phase = 2;
-    game->delay = 1;
+    game->dice.delay = 1;
     struct Seen {
         float alpha, nameX, valueX;
         int bands;

@@ -59,7 +59,7 @@ protected:
         TickUntil([this] { return game->phase == 0 || game->gameOver > 0; });
         // Every hand adds at least its five faces; a hand of nothing costs a life.
         EXPECT_GE(game->score, scoreBefore + 5);
-        EXPECT_EQ(game->lives, livesBefore - (game->handValue == 0 ? 1 : 0));
+        EXPECT_EQ(game->lives, livesBefore - (game->dice.handValue == 0 ? 1 : 0));
     }
 };
 

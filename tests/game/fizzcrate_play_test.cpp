@@ -111,7 +111,7 @@ protected:
         Nudge(0, true);
         Nudge(0, false);
         Nudge(0, true);
-        ASSERT_EQ(game->nudges, 0);
+        ASSERT_EQ(game->fizzcrate.nudges, 0);
     }
 
     int CellIndex(int reel, int row) const {
@@ -351,7 +351,7 @@ TEST_F(Fizzcrate, LitCellsFadeForThirtyTicksThenStayEmptyUntilTheNextSpin) {
             const Record r = Rec(i);
             if (r.kind == kImgReels && r.frame == 14) {
                 // The reels drew before this tick's step of 2.
-                EXPECT_FLOAT_EQ(r.alpha, (game->fadeTimer + 2) / 60);
+                EXPECT_FLOAT_EQ(r.alpha, (game->fizzcrate.fadeTimer + 2) / 60);
                 seen = true;
             }
         }
@@ -373,20 +373,20 @@ TEST_F(Fizzcrate, LitCellsFadeForThirtyTicksThenStayEmptyUntilTheNextSpin) {
 TEST_F(Fizzcrate, NudgesAreTakenOnlyInPhasesOneAndTwoWithEveryReelAtRest) {
     UsePortrait();
     // Phase 0, even with nudges in hand.
-    game->nudges = 2;
+    game->fizzcrate.nudges = 2;
     PressArrow(1, true);
     EXPECT_EQ(game->reels.reelSpeed[1], 0);
-    EXPECT_EQ(game->nudges, 2);
+    EXPECT_EQ(game->fizzcrate.nudges, 2);
     EXPECT_EQ(game->phase, 0);
     Release();
-    game->nudges = 0;
+    game->fizzcrate.nudges = 0;
 
     // Phase 1 while the reels still roll.
     Press(SpinButtonX(), game->spinY);
     Release();
-    ASSERT_EQ(game->nudges, 3);
+    ASSERT_EQ(game->fizzcrate.nudges, 3);
     PressArrow(1, true);
-    EXPECT_EQ(game->nudges, 3);
+    EXPECT_EQ(game->fizzcrate.nudges, 3);
     EXPECT_EQ(game->phase, 1);
     Release();
     WaitStill();
@@ -395,7 +395,7 @@ TEST_F(Fizzcrate, NudgesAreTakenOnlyInPhasesOneAndTwoWithEveryReelAtRest) {
     const int pos = game->reels.reelPos[2];
     PressArrow(2, true);
     EXPECT_FLOAT_EQ(game->reels.reelSpeed[2], -24 * kx_Tumbleroo_Friction);
-    EXPECT_EQ(game->nudges, 2);
+    EXPECT_EQ(game->fizzcrate.nudges, 2);
     EXPECT_EQ(game->phase, 2);
     EXPECT_EQ(game->reels.reelsMoving, 1);
     Release();
@@ -403,7 +403,7 @@ TEST_F(Fizzcrate, NudgesAreTakenOnlyInPhasesOneAndTwoWithEveryReelAtRest) {
     // Phase 2 while that reel settles.
     PressArrow(3, false);
     EXPECT_EQ(game->reels.reelSpeed[3], 0);
-    EXPECT_EQ(game->nudges, 2);
+    EXPECT_EQ(game->fizzcrate.nudges, 2);
     Release();
     WaitStill();
     EXPECT_EQ(game->reels.reelPos[2], (pos + 1) % 100);  // the cell below rose onto the pay line
@@ -414,22 +414,22 @@ TEST_F(Fizzcrate, NudgesAreTakenOnlyInPhasesOneAndTwoWithEveryReelAtRest) {
     const int pos4 = game->reels.reelPos[4];
     PressArrow(4, false);
     EXPECT_FLOAT_EQ(game->reels.reelSpeed[4], 24 * kx_Tumbleroo_Friction);
-    EXPECT_EQ(game->nudges, 1);
+    EXPECT_EQ(game->fizzcrate.nudges, 1);
     Tick(60);
     EXPECT_EQ(game->reels.reelsMoving, 0);
-    EXPECT_EQ(game->nudges, 1);
+    EXPECT_EQ(game->fizzcrate.nudges, 1);
     Release();
     WaitStill();
     EXPECT_EQ(game->reels.reelPos[4], (pos4 + 99) % 100);
     Nudge(5, true);
-    EXPECT_EQ(game->nudges, 0);
+    EXPECT_EQ(game->fizzcrate.nudges, 0);
 
     // Phase 3, with a nudge put back in hand.
     while (game->phase != 3) Tick();
-    game->nudges = 1;
+    game->fizzcrate.nudges = 1;
     PressArrow(0, true);
     EXPECT_EQ(game->reels.reelSpeed[0], 0);
-    EXPECT_EQ(game->nudges, 1);
+    EXPECT_EQ(game->fizzcrate.nudges, 1);
     Release();
 }
 
@@ -471,7 +471,7 @@ TEST_F(Fizzcrate, ArrowsAnimateAtFullAlphaOnlyWhileTheFirstNudgeIsAwaited) {
         EXPECT_TRUE(r.frame == 16 || r.frame == 24);
     }
     Nudge(0, false);
-    EXPECT_EQ(game->nudges, 1);
+    EXPECT_EQ(game->fizzcrate.nudges, 1);
 }
 
 // ---------------------------------------------------------------------------
@@ -481,12 +481,12 @@ TEST_F(Fizzcrate, ArrowsAnimateAtFullAlphaOnlyWhileTheFirstNudgeIsAwaited) {
 TEST_F(Fizzcrate, APortraitTurnHasThreeNudgesAndItsFirstSearchWaitsEightTicks) {
     UsePortrait();
     Press(SpinButtonX(), game->spinY);
-    EXPECT_EQ(game->nudges, 3);
-    EXPECT_EQ(game->delay, 8);
+    EXPECT_EQ(game->fizzcrate.nudges, 3);
+    EXPECT_EQ(game->fizzcrate.delay, 8);
     Release();
     // The count stays put while the reels roll.
     while (game->reels.reelsMoving != 0) {
-        EXPECT_EQ(game->nudges, 3);
+        EXPECT_EQ(game->fizzcrate.nudges, 3);
         Tick();
     }
     Tick();
@@ -510,31 +510,31 @@ TEST_F(Fizzcrate, APortraitTurnHasThreeNudgesAndItsFirstSearchWaitsEightTicks) {
     Release();
     EXPECT_EQ(game->reels.reelPos[3], pos);
     EXPECT_EQ(game->reels.reelSpeed[3], 0);
-    EXPECT_EQ(game->nudges, 0);
+    EXPECT_EQ(game->fizzcrate.nudges, 0);
 }
 
 TEST_F(Fizzcrate, ALandscapeTurnDrawsItsNudgesWhileTheReelsRollAndMayScoreAtOnce) {
     ASSERT_EQ(game->landscape, 1);
     Press(SpinButtonX(), game->spinY);
     EXPECT_EQ(game->phase, 1);
-    EXPECT_EQ(game->nudges, 0);  // the press tick draws nothing: no reel has moved yet
+    EXPECT_EQ(game->fizzcrate.nudges, 0);  // the press tick draws nothing: no reel has moved yet
     Release();
     std::vector<int> seen;
-    int previous = game->nudges;
+    int previous = game->fizzcrate.nudges;
     while (game->reels.reelsMoving != 0) {
         Tick();
         if (game->reels.reelsMoving == 0) break;
-        ASSERT_GE(game->nudges, 1);
-        ASSERT_LE(game->nudges, 5);
+        ASSERT_GE(game->fizzcrate.nudges, 1);
+        ASSERT_LE(game->fizzcrate.nudges, 5);
         EXPECT_EQ(ShownNudges(), previous);  // the counter is drawn before the draw
-        previous = game->nudges;
-        seen.push_back(game->nudges);
+        previous = game->fizzcrate.nudges;
+        seen.push_back(game->fizzcrate.nudges);
     }
     ASSERT_GT(seen.size(), 50u);
     EXPECT_NE(*std::min_element(seen.begin(), seen.end()), *std::max_element(seen.begin(), seen.end()));
-    const int given = game->nudges;
+    const int given = game->fizzcrate.nudges;
     Tick();
-    EXPECT_EQ(game->nudges, given);  // settled: the last draw stands
+    EXPECT_EQ(game->fizzcrate.nudges, given);  // settled: the last draw stands
     EXPECT_EQ(ShownNudges(), given);
 
     // Spend all but one nudge on reel 5, then plant a pay-line run on reels 0-2

@@ -63,7 +63,7 @@ TEST_F(QuillmorPlatScreen, TheTimerBarShowsDuringARunAndShrinksWithStillTicks) {
     Tick();  // the reels are rolling from here
     for (int t = 0; t < kSettleLimit && !(game->phase == 1 && game->reels.reelsMoving == 0); ++t) Tick();
     ASSERT_EQ(game->phase, 1);
-    ASSERT_EQ(game->runTimer, 599);  // the first still tick
+    ASSERT_EQ(game->quillmorPlat.runTimer, 599);  // the first still tick
     px = RenderAndRead();
     KeepShot(px, "quillmorplat.png");
     EXPECT_GT(Tint(PixelAt(px, left + 4, barY)), 60);
@@ -73,7 +73,7 @@ TEST_F(QuillmorPlatScreen, TheTimerBarShowsDuringARunAndShrinksWithStillTicks) {
     // still on its way across the floor).
     Tick(120);
     ASSERT_EQ(game->phase, 1);
-    EXPECT_EQ(game->runTimer, 479);
+    EXPECT_EQ(game->quillmorPlat.runTimer, 479);
     px = RenderAndRead();
     EXPECT_GT(Tint(PixelAt(px, left + 4, barY)), 60);
     EXPECT_LT(Tint(PixelAt(px, nearEnd, barY)), 30);

@@ -51,8 +51,8 @@ protected:
         for (int r = 0; r < kReels; ++r) {
             for (int row = 0; row < 100; ++row) Put(r, row, FLOOR);
         }
-        ASSERT_EQ(game->runTimer, kRunTicks);
-        ASSERT_EQ(game->runnerAction, DECIDE);
+        ASSERT_EQ(game->quillmorPlat.runTimer, kRunTicks);
+        ASSERT_EQ(game->quillmorPlat.runnerAction, DECIDE);
     }
 
     int SoundPlayed(int back = 0) const {
@@ -68,7 +68,7 @@ protected:
     // Tick until the ride ends (the runner decides again in that same tick).
     int Ride() {
         int ticks = 0;
-        while (game->runnerAction == RIDE && ticks < 300) {
+        while (game->quillmorPlat.runnerAction == RIDE && ticks < 300) {
             Tick();
             ++ticks;
         }
@@ -87,8 +87,8 @@ TEST_F(QuillmorPlat, LoaderSetsTheMachineUp) {
     EXPECT_EQ(game->reels.reelFrameG, 40);
     EXPECT_EQ(game->lives, 3);
     EXPECT_EQ(game->phase, 0);
-    EXPECT_EQ(game->runnerPos, -1);
-    EXPECT_EQ(game->runnerDir, 1);
+    EXPECT_EQ(game->quillmorPlat.runnerPos, -1);
+    EXPECT_EQ(game->quillmorPlat.runnerDir, 1);
     const int counts[] = {0, 50, 10, 10, 15, 5, 10, 0};
     for (int k = 1; k <= 7; ++k) EXPECT_EQ(game->reels.symbolCounts[k], counts[k]) << k;
 }
@@ -97,21 +97,21 @@ TEST_F(QuillmorPlat, AWallOnReelZeroTurnsTheRunnerOffTheLeftLedgeToItsDeath) {
     SpinOntoFloor();
     Put(0, 0, WALL);
     Tick();  // at the left ledge, facing a wall
-    EXPECT_EQ(game->runnerAction, TURN);
+    EXPECT_EQ(game->quillmorPlat.runnerAction, TURN);
     EXPECT_EQ(game->score, 10);
     Tick();  // turns and decides again: nothing ahead but the drop off the ledge
-    EXPECT_EQ(game->runnerDir, -1);
-    EXPECT_EQ(game->runnerAction, WALK);
+    EXPECT_EQ(game->quillmorPlat.runnerDir, -1);
+    EXPECT_EQ(game->quillmorPlat.runnerAction, WALK);
     EXPECT_EQ(game->score, 15);
     Tick(kCellTicks - 1);
     EXPECT_EQ(Runner().w, game->reels.reelScale * -1);  // drawn mirrored while it faces left
     EXPECT_EQ(game->phase, 1);
     EXPECT_EQ(game->lives, 3);
     Tick();
-    EXPECT_EQ(game->runnerPos, -2);
+    EXPECT_EQ(game->quillmorPlat.runnerPos, -2);
     EXPECT_EQ(game->lives, 2);
     EXPECT_EQ(game->phase, 0);
-    EXPECT_EQ(game->runnerAnim, 15);
+    EXPECT_EQ(game->quillmorPlat.runnerAnim, 15);
     EXPECT_EQ(game->score, 15);  // no walk bonus for the fatal step
     EXPECT_EQ(SoundPlayed(), 13);
     Tick(20);
@@ -132,27 +132,27 @@ TEST_F(QuillmorPlat, ClimbAndDropAreRefusedUnderAWallOrOntoAWallOrClimb) {
     EXPECT_EQ(game->score, 5);
     for (int reel = 0; reel < 3; ++reel) {
         Tick(kCellTicks);
-        EXPECT_EQ(game->runnerPos, reel);
-        EXPECT_EQ(game->runnerAction, WALK) << reel;
+        EXPECT_EQ(game->quillmorPlat.runnerPos, reel);
+        EXPECT_EQ(game->quillmorPlat.runnerAction, WALK) << reel;
         EXPECT_EQ(game->score, 10 + 5 * reel) << reel;
         for (int r = 0; r < kReels; ++r) EXPECT_EQ(game->reels.reelSpeed[r], 0);
     }
     std::vector<int> before(kReels);
     for (int r = 0; r < kReels; ++r) before[r] = game->reels.reelPos[r];
     Tick(kCellTicks);
-    EXPECT_EQ(game->runnerPos, 3);
-    EXPECT_EQ(game->runnerAction, RIDE);
+    EXPECT_EQ(game->quillmorPlat.runnerPos, 3);
+    EXPECT_EQ(game->quillmorPlat.runnerAction, RIDE);
     EXPECT_EQ(game->score, 35);  // a ride scores 15 and no walk bonus
     for (int r = 0; r < kReels; ++r) EXPECT_FLOAT_EQ(game->reels.reelSpeed[r], 24 * kReelFriction);
     EXPECT_GT(Ride(), 20);
     // Every reel turned one cell: the row above is now the pay line.
     for (int r = 0; r < kReels; ++r) EXPECT_EQ(game->reels.reelPos[r], (before[r] + 99) % 100) << r;
-    EXPECT_EQ(game->runnerPos, 3);
-    EXPECT_EQ(game->runnerAction, WALK);
+    EXPECT_EQ(game->quillmorPlat.runnerPos, 3);
+    EXPECT_EQ(game->quillmorPlat.runnerAction, WALK);
     EXPECT_EQ(game->score, 40);
     Tick(kCellTicks);
-    EXPECT_EQ(game->runnerPos, 4);
-    EXPECT_EQ(game->runnerAction, RIDE);
+    EXPECT_EQ(game->quillmorPlat.runnerPos, 4);
+    EXPECT_EQ(game->quillmorPlat.runnerAction, RIDE);
     for (int r = 0; r < kReels; ++r) EXPECT_FLOAT_EQ(game->reels.reelSpeed[r], -24 * kReelFriction);
     EXPECT_EQ(game->score, 55);
     Ride();
@@ -170,14 +170,14 @@ TEST_F(QuillmorPlat, ACoinVisitedTwiceScoresOnce) {
     EXPECT_EQ(game->reels.reelCells[Cell(0, 0) + 1], 1);
     EXPECT_EQ(SoundPlayed(), 11);
     Tick(kCellTicks);  // at reel 1, facing the wall
-    EXPECT_EQ(game->runnerAction, TURN);
+    EXPECT_EQ(game->quillmorPlat.runnerAction, TURN);
     EXPECT_EQ(game->score, 45);
     Tick();
     EXPECT_EQ(game->score, 50);
     const int channel = game->sfxChannel;
     Tick(kCellTicks);  // back onto the collected coin
-    EXPECT_EQ(game->runnerPos, 0);
-    EXPECT_EQ(game->runnerDir, -1);
+    EXPECT_EQ(game->quillmorPlat.runnerPos, 0);
+    EXPECT_EQ(game->quillmorPlat.runnerDir, -1);
     EXPECT_EQ(game->score, 55);
     EXPECT_EQ(SoundsSince(channel), 2);  // two footsteps and no coin sound
     EXPECT_EQ(SoundPlayed(), 14);
@@ -193,11 +193,11 @@ TEST_F(QuillmorPlat, AHazardKillsWithoutAWalkBonus) {
     SpinOntoFloor();
     Put(2, 0, HAZARD);
     Tick(1 + 3 * kCellTicks);
-    EXPECT_EQ(game->runnerPos, 2);
+    EXPECT_EQ(game->quillmorPlat.runnerPos, 2);
     EXPECT_EQ(game->score, 15);
     EXPECT_EQ(game->lives, 2);
     EXPECT_EQ(game->phase, 0);
-    EXPECT_EQ(game->runnerAnim, 15);
+    EXPECT_EQ(game->quillmorPlat.runnerAnim, 15);
 }
 
 TEST_F(QuillmorPlat, TheExitScoresAHundredWithoutTheWalkBonus) {
@@ -208,16 +208,16 @@ TEST_F(QuillmorPlat, TheExitScoresAHundredWithoutTheWalkBonus) {
     EXPECT_EQ(SoundsSince(channel), 2);  // two footsteps a cell
     EXPECT_EQ(SoundPlayed(), 14);
     Tick(8 * kCellTicks - 1);
-    EXPECT_EQ(game->runnerPos, 7);
+    EXPECT_EQ(game->quillmorPlat.runnerPos, 7);
     EXPECT_EQ(game->score, 45);
     EXPECT_EQ(game->phase, 1);
     Tick();
-    EXPECT_EQ(game->runnerPos, 8);
+    EXPECT_EQ(game->quillmorPlat.runnerPos, 8);
     EXPECT_EQ(game->score, 145);
     EXPECT_EQ(game->phase, 0);
-    EXPECT_EQ(game->runnerAnim, 31);
+    EXPECT_EQ(game->quillmorPlat.runnerAnim, 31);
     EXPECT_EQ(game->lives, 3);
-    EXPECT_EQ(game->runTimer, kRunTicks - (1 + 9 * kCellTicks));
+    EXPECT_EQ(game->quillmorPlat.runTimer, kRunTicks - (1 + 9 * kCellTicks));
     EXPECT_EQ(SoundPlayed(), 12);
     Tick(30);
     EXPECT_EQ(game->score, 145);
@@ -227,19 +227,19 @@ TEST_F(QuillmorPlat, TheRideDoesNotUseUpTheTimer) {
     SpinOntoFloor();
     Put(0, 0, CLIMB);
     Tick(1 + kCellTicks);
-    ASSERT_EQ(game->runnerAction, RIDE);
-    const int timer = game->runTimer;
+    ASSERT_EQ(game->quillmorPlat.runnerAction, RIDE);
+    const int timer = game->quillmorPlat.runTimer;
     EXPECT_EQ(timer, kRunTicks - 1 - kCellTicks);
     int rideTicks = 0;
-    while (game->runnerAction == RIDE && rideTicks < 300) {
+    while (game->quillmorPlat.runnerAction == RIDE && rideTicks < 300) {
         Tick();
         ++rideTicks;
         if (game->reels.reelsMoving == 1) {
-            EXPECT_EQ(game->runTimer, timer);
+            EXPECT_EQ(game->quillmorPlat.runTimer, timer);
         }
     }
     EXPECT_GT(rideTicks, 20);
-    EXPECT_EQ(game->runTimer, timer - 1);  // the still tick that ended the ride
+    EXPECT_EQ(game->quillmorPlat.runTimer, timer - 1);  // the still tick that ended the ride
 }
 
 TEST_F(QuillmorPlat, TimeRunsOutAfterSixHundredStillTicksBetweenTwoWalls) {
@@ -251,7 +251,7 @@ TEST_F(QuillmorPlat, TimeRunsOutAfterSixHundredStillTicksBetweenTwoWalls) {
     int still = 0, moving = 0, turns = 0;
     while (game->phase == 1 && still + moving < 3 * kRunTicks) {
         if (still == kRunTicks - 1) {
-            EXPECT_EQ(game->runTimer, 1);
+            EXPECT_EQ(game->quillmorPlat.runTimer, 1);
             EXPECT_EQ(game->lives, 3);
         }
         Tick();
@@ -260,17 +260,17 @@ TEST_F(QuillmorPlat, TimeRunsOutAfterSixHundredStillTicksBetweenTwoWalls) {
         } else {
             ++moving;
         }
-        if (game->runnerAction == TURN) ++turns;
+        if (game->quillmorPlat.runnerAction == TURN) ++turns;
     }
     EXPECT_EQ(still, kRunTicks);
     EXPECT_GT(moving, 20);  // the ride's ticks did not count
     EXPECT_GT(turns, 10);   // back and forth between the walls
-    EXPECT_GE(game->runnerPos, 1);
-    EXPECT_LE(game->runnerPos, 2);
-    EXPECT_EQ(game->runTimer, 0);
+    EXPECT_GE(game->quillmorPlat.runnerPos, 1);
+    EXPECT_LE(game->quillmorPlat.runnerPos, 2);
+    EXPECT_EQ(game->quillmorPlat.runTimer, 0);
     EXPECT_EQ(game->lives, 2);
     EXPECT_EQ(game->phase, 0);
-    EXPECT_EQ(game->runnerAnim, 15);
+    EXPECT_EQ(game->quillmorPlat.runnerAnim, 15);
     EXPECT_EQ(SoundPlayed(), 13);
 }
 
@@ -296,7 +296,7 @@ TEST_F(QuillmorPlat, DrawsTheLedgesTheRunnerAndAShrinkingTimerBar) {
     EXPECT_EQ(entrances, 1);
     ASSERT_NE(bar, nullptr);
     // Drawn before this tick's count: the timer then still held one more tick.
-    EXPECT_FLOAT_EQ(bar->w, 0.5f * kx_Tumbleroo_jscrw * (game->runTimer + 1) / kRunTicks);
+    EXPECT_FLOAT_EQ(bar->w, 0.5f * kx_Tumbleroo_jscrw * (game->quillmorPlat.runTimer + 1) / kRunTicks);
     EXPECT_LT(bar->w, 0.5f * kx_Tumbleroo_jscrw);
     const Record runner = Runner();
     EXPECT_EQ(runner.w, s);

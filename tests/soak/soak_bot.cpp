@@ -244,14 +244,14 @@ void Bot::MachineMove(const kx_Tumbleroo_MyApp& g) {
             }
             return PressSpin(g, g.spinX, g.spinY);
         case kFizzcrate:
-            if ((g.phase == 1 || g.phase == 2) && ReelsStill(g) && g.nudges > 0 && Chance(0.8)) {
+            if ((g.phase == 1 || g.phase == 2) && ReelsStill(g) && g.fizzcrate.nudges > 0 && Chance(0.8)) {
                 const float dy = (Chance(0.5) ? -2.5f : 2.5f) * CellHeight(g) + 2;
                 ClickAt(g, ColumnX(g, Uniform(0, 5)), g.reels.reelCentreY + dy, 1);
                 return;
             }
             return PressSpin(g, landscape ? g.spinX : g.spinX + 0.25f * g.spinW, g.spinY);
         case kCometrow:
-            if (g.phase == 2 && g.shipStep == 0 && Chance(0.5)) {
+            if (g.phase == 2 && g.cometrow.shipStep == 0 && Chance(0.5)) {
                 ClickAt(g, landscape ? g.spinX : g.spinX + g.spinW / 3.5f,
                         landscape ? g.spinY + 0.25f * g.spinH : g.spinY, 1);
                 return;
