@@ -17,8 +17,6 @@
 
 const char* const kStateFileName = ".quorvelstate";
 
-std::size_t (*gxtk_state_write)(const void*, std::size_t, std::size_t, FILE*) = std::fwrite;
-
 namespace {
 
 const char16_t kDataScheme[] = u"quorvel://data/";
@@ -77,7 +75,7 @@ void SyncWorkingDirectory() {
 
 // Writes every byte and pushes it to the disk; false on any shortfall.
 bool WriteAndSync(FILE* file, const std::vector<unsigned char>& bytes) {
-    if (!bytes.empty() && gxtk_state_write(bytes.data(), 1, bytes.size(), file) != bytes.size()) return false;
+    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size()) return false;
     if (std::fflush(file) != 0) return false;
     return fsync(fileno(file)) == 0;
 }

@@ -22,6 +22,7 @@
 #include <random>
 
 #include "progress_fixture.h"
+#include "tests/support/file_size_limit.h"
 
 namespace {
 
@@ -467,27 +468,7 @@ void ChangeEverything(kx_Tumbleroo_MyApp* game) {
     for (int i = 0; i < kSavedScores; ++i) game->scores[i] ^= 0x10;
 }
 
-// The process may write files of `bytes` at most, and is not killed for trying more.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        old_handler_ = signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &old_);
-        rlimit lower = old_;
-        lower.rlim_cur = bytes;
-        ok_ = setrlimit(RLIMIT_FSIZE, &lower) == 0;
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &old_);
-        signal(SIGXFSZ, old_handler_);
-    }
-    bool ok() const { return ok_; }
-
-private:
-    rlimit old_{};
-    sighandler_t old_handler_;
-    bool ok_ = false;
-};
+using testsupport::FileSizeLimit;
 
 TEST_F(StateDamage, ASaveOnAFullDiskLeavesTheOldFileByteForByte) {
     ChangeEverything(game);
@@ -507,28 +488,21 @@ TEST_F(StateDamage, ASaveOnAFullDiskLeavesTheOldFileByteForByte) {
     EXPECT_EQ(Held().scores, saved.scores);
 }
 
-size_t g_writeRoom = 0;
-// A disk with room for g_writeRoom bytes of the new file.
-size_t WriteUntilFull(const void* data, size_t size, size_t count, FILE* file) {
-    const size_t fits = std::min(count, g_writeRoom / (size ? size : 1));
-    return std::fwrite(data, size, fits, file);
-}
-
 TEST_F(StateDamage, ASaveThatStopsPartWayLeavesTheOldFileByteForByte) {
     ChangeEverything(game);
     for (size_t room : {size_t{0}, size_t{1}, text.size() / 2, text.size() - 1}) {
-        g_writeRoom = room;
-        gxtk_state_write = WriteUntilFull;
-        game->m_Save();
-        gxtk_state_write = std::fwrite;
+        {
+            FileSizeLimit disk(room);
+            game->m_Save();
+        }
         EXPECT_EQ(ReadStateFile(), text) << room << " bytes written";
         EXPECT_TRUE(Temporaries(gametest::WorkDir()).empty()) << room;
     }
     // With room for all of it the same save goes through.
-    g_writeRoom = SIZE_MAX;
-    gxtk_state_write = WriteUntilFull;
-    game->m_Save();
-    gxtk_state_write = std::fwrite;
+    {
+        FileSizeLimit disk(text.size() + 64);
+        game->m_Save();
+    }
     EXPECT_NE(ReadStateFile(), text);
 }
 

@@ -14,6 +14,7 @@
 
 #include "host/app.h"
 #include "host/paths.h"
+#include "tests/support/file_size_limit.h"
 
 namespace {
 
@@ -66,7 +67,6 @@ protected:
     }
 
     void TearDown() override {
-        gxtk_state_write = std::fwrite;
         ASSERT_EQ(chdir(oldDir.c_str()), 0);
         std::string cmd = "rm -rf '" + dir + "'";
         ASSERT_EQ(std::system(cmd.c_str()), 0);
@@ -197,28 +197,27 @@ TEST_F(StateFile, GoesThroughTheModuleFunctions) {
     EXPECT_TRUE(kx_app_LoadState() == String("5|"));
 }
 
-// A full disk: the write stops part-way.
-std::size_t ShortWrite(const void* data, std::size_t size, std::size_t count, FILE* file) {
-    std::size_t half = count / 2;
-    return std::fwrite(data, size, half, file);
-}
-
-std::size_t NothingWritten(const void*, std::size_t, std::size_t, FILE*) { return 0; }
-
+// A full disk: the write stops part-way, or writes nothing at all.
 TEST_F(StateFile, AShortWriteLeavesTheOldFileIntact) {
     ASSERT_EQ(host->SaveState(String("old|content|")), 0);
-    gxtk_state_write = ShortWrite;
-    EXPECT_EQ(host->SaveState(String("new|and|longer|content|")), -2);
+    {
+        testsupport::FileSizeLimit disk(11);
+        EXPECT_EQ(host->SaveState(String("new|and|longer|content|")), -2);
+    }
     EXPECT_EQ(ReadFile(".quorvelstate"), "old|content|");
-    gxtk_state_write = NothingWritten;
-    EXPECT_EQ(host->SaveState(String("x|")), -2);
+    {
+        testsupport::FileSizeLimit disk(0);
+        EXPECT_EQ(host->SaveState(String("x|")), -2);
+    }
     EXPECT_EQ(ReadFile(".quorvelstate"), "old|content|");
     EXPECT_EQ(DirectoryEntries(), std::vector<std::string>{".quorvelstate"}) << "the partial file is removed";
 }
 
 TEST_F(StateFile, AFirstSaveThatFailsLeavesNoStateFile) {
-    gxtk_state_write = ShortWrite;
-    EXPECT_EQ(host->SaveState(String("abc|def|")), -2);
+    {
+        testsupport::FileSizeLimit disk(4);
+        EXPECT_EQ(host->SaveState(String("abc|def|")), -2);
+    }
     EXPECT_FALSE(Exists(".quorvelstate"));
     EXPECT_EQ(host->LoadState().Length(), 0);
 }
