@@ -271,8 +271,11 @@ TEST_F(Saved, AFileCutShortLoadsEveryCompleteSectionAndLeavesTheRest) {
         if (cut > 0 && text[cut - 1] == '|') ++numbers;  // complete numbers before the cut
         FillUntouched();
         const std::string out = LoadText(text.substr(0, cut));
+        // A section's last number without its "|" counts when it is whole: the cut
+        // fell just before that "|".
+        const bool beforeSeparator = cut < text.size() && text[cut] == '|';
         int sections = 0;
-        for (int e : ends) sections += numbers >= e ? 1 : 0;
+        for (int e : ends) sections += numbers >= e || (beforeSeparator && numbers == e - 1) ? 1 : 0;
         const int lines = static_cast<int>(std::count(out.begin(), out.end(), '\n'));
         ASSERT_EQ(lines, sections) << "cut at " << cut << ": " << out;
         EXPECT_EQ(out, AllLoaded().substr(0, out.size())) << cut;
@@ -284,6 +287,29 @@ TEST_F(Saved, AFileCutShortLoadsEveryCompleteSectionAndLeavesTheRest) {
             EXPECT_EQ(Last(m, 9), sections >= 3 + m ? 7 * m + 9 : kUntouched) << cut;
         }
     }
+}
+
+// A file whose only fault is the missing final "|" loses nothing: the Dice tables,
+// the last section, load with every other section, and the next save writes the
+// whole text again. The same file with its last number cut keeps the old tables.
+TEST_F(Saved, AFileWithoutItsFinalSeparatorLosesNothing) {
+    const std::string text = Sample().Text();
+    FillUntouched();
+    EXPECT_EQ(LoadText(text.substr(0, text.size() - 1)), AllLoaded());
+    for (int j = 0; j < 10; ++j) {
+        EXPECT_EQ(Top(4, j), 5000 - 10 * j) << j;
+        EXPECT_EQ(Last(4, j), 28 + j) << j;
+    }
+    EXPECT_EQ(SaveText(), text);
+
+    FillUntouched();
+    const size_t lastNumber = text.rfind('|', text.size() - 2) + 1;
+    ASSERT_GT(text.size() - 1 - lastNumber, 1u) << "the row checksum has several digits";
+    const std::string out = LoadText(text.substr(0, text.size() - 2));
+    EXPECT_EQ(out, AllLoaded().substr(0, out.size()));
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 6);
+    EXPECT_EQ(Top(4, 0), kUntouched);
+    EXPECT_EQ(Top(3, 0), 4000);
 }
 
 TEST_F(Saved, SettingsAreBoundedAfterLoading) {
