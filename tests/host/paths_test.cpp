@@ -241,6 +241,53 @@ TEST_F(StateFile, AWorkingDirectoryThatIsGoneCannotBeSavedTo) {
     ASSERT_EQ(chdir(dir.c_str()), 0);
 }
 
+// A state file that is a link stays one: the save replaces the file at the end of
+// the links, in its own folder, with that file's permissions; a link to a file not
+// yet there makes that file.
+TEST_F(StateFile, ALinkedStateFileStaysALinkAndItsTargetKeepsItsPermissions) {
+    ASSERT_EQ(mkdir("keep", 0755), 0);
+    WriteFile("keep/progress", "old|");
+    ASSERT_EQ(chmod("keep/progress", 0640), 0);
+    ASSERT_EQ(symlink("keep/progress", ".quorvelstate"), 0);
+    ASSERT_EQ(host->SaveState(String("new|text|")), 0);
+    struct stat st;
+    ASSERT_EQ(lstat(".quorvelstate", &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(ReadFile("keep/progress"), "new|text|");
+    ASSERT_EQ(stat("keep/progress", &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_TRUE(host->LoadState() == String("new|text|"));
+    EXPECT_EQ(DirectoryEntries(), (std::vector<std::string>{".quorvelstate", "keep"}));
+
+    // A chain of two links, the last one dangling.
+    ASSERT_EQ(unlink(".quorvelstate"), 0);
+    ASSERT_EQ(symlink("second", ".quorvelstate"), 0);
+    ASSERT_EQ(symlink("keep/fresh", "second"), 0);
+    ASSERT_EQ(host->SaveState(String("7|")), 0);
+    ASSERT_EQ(lstat("second", &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(ReadFile("keep/fresh"), "7|");
+}
+
+// A crash between the write and the rename leaves a temporary; the next save
+// removes it, and nothing else that merely looks like one.
+TEST_F(StateFile, ALeftoverTemporaryIsRemovedAtTheNextSave) {
+    WriteFile(".quorvelstate.2147483600.tmp", "half|a|sa");
+    WriteFile(".quorvelstate.notes.tmp", "mine");
+    WriteFile("other.12.tmp", "theirs");
+    ASSERT_EQ(host->SaveState(String("1|")), 0);
+    EXPECT_EQ(DirectoryEntries(),
+              (std::vector<std::string>{".quorvelstate", ".quorvelstate.notes.tmp", "other.12.tmp"}));
+    // Beside a linked state file the leftovers lie next to its target.
+    ASSERT_EQ(mkdir("keep", 0755), 0);
+    ASSERT_EQ(unlink(".quorvelstate"), 0);
+    ASSERT_EQ(symlink("keep/progress", ".quorvelstate"), 0);
+    WriteFile("keep/progress.2147483600.tmp", "half");
+    ASSERT_EQ(host->SaveState(String("2|")), 0);
+    EXPECT_FALSE(Exists("keep/progress.2147483600.tmp"));
+    EXPECT_EQ(ReadFile("keep/progress"), "2|");
+}
+
 // ---------------------------------------------------------------------------
 // Text and data buffers
 // ---------------------------------------------------------------------------
