@@ -89,7 +89,7 @@ int kx_Tumbleroo_Cometrow::SetReelRules() {
 int kx_Tumbleroo_Cometrow::Ship() {
     game.m_ResetDraw();
     game.m_SetSize(game.reels.reelScale, game.reels.reelScale);
-    game.m_SetCol(255, 255, 255, kAbsent);
+    game.m_SetCol(255, 255, 255, 1);
     const float half = static_cast<float>((game.reels.reelPitch + game.reels.reelGap) / 2);
     const float lanes = static_cast<float>(game.reels.reelCount) - 2 * (shipPos + 1 + shipStep) + kShipLean;
     game.m_DrawImg(kImgReels, game.reels.reelCentreX - half * game.reels.reelScale * lanes - kShipMargin, game.reels.reelCentreY, kShipFrame);
@@ -100,8 +100,7 @@ int kx_Tumbleroo_Cometrow::Ship() {
 // Buttons
 // ===========================================================================
 
-// Colours without an alpha keep the highlight bar's alpha for the SPIN backing;
-// the labelled button leaves alpha 1 behind for "Move->".
+// Both backings are opaque, as every machine's colours are (contract.cpp).
 int kx_Tumbleroo_Cometrow::Buttons() {
     float spinAtX = game.spinX;
     float moveAtX = game.spinX;
@@ -111,7 +110,7 @@ int kx_Tumbleroo_Cometrow::Buttons() {
         moveAtX = game.spinX + game.spinW / kPortraitButtonShift;
         moveAtY = game.spinY;
     }
-    game.m_SetCol(0, 120, 0, kAbsent);
+    game.m_SetCol(0, 120, 0, 1);
     const int ready = game.reels.reelsMoving == 0 && game.phase == kCometReady ? 1 : 0;
     static const String kSpinLabel("SPIN!");  // drawn every tick: made once
     const int spinPressed = game.m_AButton(spinAtX, game.spinY, kSpinLabel, ready, 1, 1);
@@ -123,7 +122,7 @@ int kx_Tumbleroo_Cometrow::Buttons() {
         game.phase = kCometSpinning;
         game.reels.reelsMoving = 1;
     }
-    game.m_SetCol(0, 0, 120, kAbsent);
+    game.m_SetCol(0, 0, 120, 1);
     const int canMove = game.phase == kCometCrossing && shipStep == 0 ? 1 : 0;
     static const String kMoveLabel("Move->");  // drawn every tick: made once
     const int movePressed = game.m_AButton(moveAtX, moveAtY, kMoveLabel, canMove, 1, 1);

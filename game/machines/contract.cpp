@@ -2,6 +2,11 @@
 // beside the reels (with the highlight bar over the pay line) and the start of a
 // spin from a pointer press. The machines' per-tick methods call these; a machine
 // whose label or lit rule differs calls m_DrawSpin and m_StartSpin itself.
+//
+// Colours: a colour a machine's rule names without an alpha is opaque. The SPIN
+// control's colour carries alpha 1, and every machine sets alpha 1 with each colour
+// it names, so nothing drawn after a translucent lane, band or bar inherits its
+// alpha.
 #include "game/shell/game.h"
 
 namespace {

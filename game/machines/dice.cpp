@@ -142,13 +142,13 @@ int kx_Tumbleroo_Dice::Holds() {
     for (int i = 0; i < kDice; ++i) {
         int lit = 0;
         if (choosing && game.reels.holds[i] != 0) {
-            game.m_SetCol(0, 80, 180, kAbsent);
+            game.m_SetCol(0, 80, 180, 1);
         } else if (choosing) {
             const int red = kPulseFloor + ((kPulseLagMs * i + now) / kPulseSlowdown) % kPulseSteps;
-            game.m_SetCol(static_cast<float>(red), 0, 0, kAbsent);
+            game.m_SetCol(static_cast<float>(red), 0, 0, 1);
             lit = 1;
         } else {
-            game.m_SetCol(180, 0, 0, kAbsent);
+            game.m_SetCol(180, 0, 0, 1);
         }
         static const String kHoldLabel("HOLD");  // drawn every tick: made once
         const int pressed = game.m_BButton(game.reels.ColumnX(i), y, kHoldLabel, lit, 1, 1);
@@ -227,7 +227,8 @@ int kx_Tumbleroo_Dice::Score() {
 // ===========================================================================
 
 // The name slides in from the right while the value slides in from the left; both
-// rest in the middle, then leave the opposite way, fading with their bands.
+// rest in the middle, then leave the opposite way; the bands fade, the texts over
+// them stay opaque as every machine's colours do (contract.cpp).
 int kx_Tumbleroo_Dice::Banner() {
     const float w = kx_Tumbleroo_jscrw;
     const float h = kx_Tumbleroo_jscrh;
@@ -249,9 +250,9 @@ int kx_Tumbleroo_Dice::Banner() {
     game.m_Rect(-1, h * kNameRow - kBandHeight / 2, w + 1, kBandHeight);
     game.m_Rect(-1, h * kValueRow - kBandHeight / 2, w + 1, kBandHeight);
     game.m_SetSize(2, kAbsent);
-    game.m_SetCol(255, 125, 0, kAbsent);
+    game.m_SetCol(255, 125, 0, 1);
     game.m_Text(static_cast<float>(textX), h * kNameRow, handName, 1, 0.8f);
-    game.m_SetCol(0, 125, 255, kAbsent);
+    game.m_SetCol(0, 125, 255, 1);
     game.m_Text(w - static_cast<float>(textX), h * kValueRow, String(handValue), 1, 0.8f);
     bannerX -= kBannerStep;
     if (bannerX < -kBannerReach) game.phase = kPhaseTurnOver;

@@ -106,7 +106,7 @@ int kx_Tumbleroo_Fizzcrate::Arrows() {
             const float x = game.reels.ColumnX(i);
             const float y = game.reels.reelCentreY + (k == 0 ? -kArrowRows : kArrowRows) * rowH + 2;
             game.m_SetSize(game.reels.reelScale, kAbsent);
-            game.m_SetCol(255, 255, 255, kAbsent);
+            game.m_SetCol(255, 255, 255, 1);
             int anim = 0;
             if (game.phase == kFizzSpun && game.reels.reelsMoving == 0) {
                 anim = ((kx_app_Millisecs() % kArrowCycleMs) / kArrowFrameMs + i) % kArrowFrames;
@@ -213,8 +213,8 @@ int kx_Tumbleroo_Fizzcrate::Fade() {
 // The panel: nudge counter and SPIN
 // ===========================================================================
 
-// Colours without an alpha keep the highlight bar's alpha, as the counter and the
-// button backing have always been drawn.
+// The counter and the button backing are opaque, as every machine's colours are
+// (contract.cpp), whatever alpha the highlight bar left behind.
 int kx_Tumbleroo_Fizzcrate::Panel() {
     float cx = game.spinX;
     float cy = game.spinY + kPanelDrop * game.spinH;
@@ -226,17 +226,17 @@ int kx_Tumbleroo_Fizzcrate::Panel() {
     }
     const float by = game.spinY;
     game.m_SetSize(1, kAbsent);
-    game.m_SetCol(0, 0, 0, kAbsent);
+    game.m_SetCol(0, 0, 0, 1);
     game.m_Rect(cx - kCounterHalfW, cy - kCounterHalfH, 2 * kCounterHalfW, 2 * kCounterHalfH);
-    game.m_SetCol(100, 255, 100, kAbsent);
+    game.m_SetCol(100, 255, 100, 1);
     game.m_SetSize(2, kAbsent);
     game.m_Text(cx, cy, String(" ") + String(nudges), 1, 1);
     game.m_SetSize(1, kAbsent);
-    game.m_SetCol(255, 255, 255, kAbsent);
+    game.m_SetCol(255, 255, 255, 1);
     static const String kNudgesLabel("Nudges");  // drawn every tick: made once
     game.m_Text(cx, cy - kCounterHalfH, kNudgesLabel, 1, 1);
 
-    game.m_SetCol(0, 120, 0, kAbsent);
+    game.m_SetCol(0, 120, 0, 1);
     const int ready = game.reels.reelsMoving == 0 && game.phase == kFizzReady ? 1 : 0;
     static const String kSpinLabel("SPIN!");  // drawn every tick: made once
     const int pressed = game.m_AButton(bx, by, kSpinLabel, ready, 1, 1);
