@@ -28,6 +28,7 @@ struct LoadStep {
     int slot;
     const char* name;
     int frameWidth, frameHeight, frames;  // the font: advance, line height
+    int alsoSound = 0;                    // a sound step's second slot, 0 none
 };
 
 // Steps 1 to 28, in loading order.
@@ -41,7 +42,7 @@ const LoadStep kSteps[kLoaderLastStep] = {
     {STEP_SFX, kSfxChime, nullptr, 0, 0, 0},
     {STEP_SFX, kSfxSpare, nullptr, 0, 0, 0},
     {STEP_SFX, kSfxClick, nullptr, 0, 0, 0},
-    {STEP_SFX, kSfxTick, nullptr, 0, 0, 0},
+    {STEP_SFX, kSfxTick, nullptr, 0, 0, 0, kSfxUnlock},  // the menu's sounds: tick and unlock
     {STEP_IMAGE, kImgMenu, "menu", 256, 256, 4},
     {STEP_IMAGE, kImgLogo, "logo", 256, 128, 1},
     {STEP_IMAGE, kImgParts, "parts", 8, 8, 16},
@@ -180,6 +181,7 @@ int kx_Tumbleroo_MyApp::m_LoaderStep(int step) {
             break;
         case STEP_SFX:
             m_LoadSFX(s.slot);
+            if (s.alsoSound != 0) m_LoadSFX(s.alsoSound);
             break;
         case STEP_BANK_SFX:
             m_LoadSFX2(s.slot);

@@ -5,6 +5,7 @@
 // return from a game.
 #include <climits>
 
+#include "media/audio_device.h"
 #include "progress_fixture.h"
 
 namespace {
@@ -203,6 +204,17 @@ TEST_F(Menu, TheFirstActionKeyBuysMachineOneAndTheSecondStartsIt) {
     EXPECT_EQ(game->state, kScreenStartGame);
     EXPECT_EQ(game->settings[kSettingCoins], 45);
     ReleaseKey(kKeyZ);
+}
+
+// The unlock is heard: the loader fills sound slot 4 with the menu's other sounds,
+// and the purchase starts that sample on the effects' channel.
+TEST_F(Menu, AnUnlockPlaysItsLoadedSound) {
+    ASSERT_NE(game->sounds[kSfxUnlock], nullptr) << "no loading step read sfx/004.wav";
+    game->settings[kSettingSound] = 1;
+    TapKey(kKeyZ);
+    ASSERT_EQ(game->settings[kSettingUnlockMask], 1);
+    const gxtkSample* played = app->audio->channels[game->channels[game->sfxChannel]].sample;
+    EXPECT_EQ(played, game->sounds[kSfxUnlock]->sample);
 }
 
 TEST_F(Menu, HoldingTheActionKeyBuysWithoutStarting) {
