@@ -20,7 +20,6 @@ enum CometPhase {
 };
 
 constexpr int kCometReels = 8;
-constexpr int kCometStartLives = 3;
 constexpr int kStandardSoundSet = 1;
 constexpr int kCometSpace = 1;         // the only symbol the ship may stand on
 
@@ -49,9 +48,7 @@ const ReelSetup kCometReelSetup = {"Reel_UFO", kStandardSoundSet, kCometReels, {
 // ===========================================================================
 
 int kx_Tumbleroo_Cometrow::Load() {
-    game.m_SetUpReels(kCometReelSetup);
-    game.lives = kCometStartLives;
-    game.phase = kCometReady;
+    game.m_StartMachine(kCometReelSetup);
     shipPos = kShipStart;
     shipStep = 0;
     SetReelRules();
@@ -178,14 +175,7 @@ int kx_Tumbleroo_Cometrow::CellUnder(int lane) {
 
 int kx_Tumbleroo_Cometrow::Crash() {
     game.m_PlaySFX(kSfxBank3, 1, 1, 0);
-    game.lives -= 1;
-    if (game.lives > 0) {
-        game.phase = kCometReady;
-    } else {
-        game.gameOver = 1;
-        game.phase = kCometOver;
-    }
-    return 0;
+    return game.m_LoseLife(kCometReady, kCometOver);
 }
 
 int kx_Tumbleroo_Cometrow::Arrive() {

@@ -14,6 +14,7 @@ namespace {
 constexpr float kSpinBase = 1.5f;     // first reel's start speed: 1.5 up to 2.5
 constexpr float kSpinSpread = 0.25f;  // each further reel 0.25 up to 0.5 faster
 constexpr float kLaneAlpha = 0.8f;
+constexpr int kStartLives = 3;
 
 }  // namespace
 
@@ -35,6 +36,28 @@ int kx_Tumbleroo_MyApp::m_SpinControl(int machineReady) {
     if (pressed == 0 || pointerUsed != 0 || ready == 0) return 0;
     m_StartSpin();
     return 1;
+}
+
+// What every loader does first: the reels as the machine wants them, the lives
+// every game starts with and the machine's first phase (0 in every machine).
+int kx_Tumbleroo_MyApp::m_StartMachine(const ReelSetup& setup) {
+    m_SetUpReels(setup);
+    lives = kStartLives;
+    phase = 0;
+    return 0;
+}
+
+// A life goes: with lives left the machine is ready for its next spin, with none
+// the game is over and the machine rests in its last phase.
+int kx_Tumbleroo_MyApp::m_LoseLife(int readyPhase, int overPhase) {
+    lives -= 1;
+    if (lives > 0) {
+        phase = readyPhase;
+    } else {
+        gameOver = 1;
+        phase = overPhase;
+    }
+    return 0;
 }
 
 // The press stays used until the pointer is released, so holding it spins once.

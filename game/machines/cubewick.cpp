@@ -13,7 +13,6 @@ namespace {
 
 constexpr int kReels = 6;
 constexpr int kSoundBank = 2;  // the only machine on the second bank: entering it reloads
-constexpr int kStartLives = 3;
 
 enum CubewickPhase { CW_READY = 0, CW_WALKING = 1, CW_AT_END = 2, CW_DYING = 3, CW_OVER = 5 };
 enum Symbol { SYM_DOT = 1, SYM_BONUS = 2, SYM_POWER = 3, SYM_FIRST_MONSTER = 4, SYM_LAST_MONSTER = 7 };
@@ -53,9 +52,7 @@ const ReelSetup kCubewickReels = {"Reel_Cubewick", kSoundBank, kReels, {0, 80, 1
 // ===========================================================================
 
 int kx_Tumbleroo_Cubewick::Load() {
-    game.m_SetUpReels(kCubewickReels);
-    game.lives = kStartLives;
-    game.phase = CW_READY;
+    game.m_StartMachine(kCubewickReels);
     walkerPos = kWalkerStart;
     walkerStep = 0;
     walkerAnim = 0;
@@ -150,14 +147,7 @@ int kx_Tumbleroo_Cubewick::Dying() {
     walkerAnim += 1;
     if (walkerAnim < kDyingTo) return 0;
     walkerAnim = kFallenAnim;
-    game.lives -= 1;
-    if (game.lives > 0) {
-        game.phase = CW_READY;
-    } else {
-        game.gameOver = 1;
-        game.phase = CW_OVER;
-    }
-    return 0;
+    return game.m_LoseLife(CW_READY, CW_OVER);
 }
 
 // ===========================================================================

@@ -12,7 +12,6 @@ namespace {
 
 constexpr int kDice = 5;
 constexpr int kFaces = 6;
-constexpr int kStartLives = 3;
 
 // Phases of a turn.
 constexpr int kPhaseFirstSpin = 0;
@@ -98,9 +97,7 @@ bool HasCount(const int* counts, int n) {
 // ===========================================================================
 
 int kx_Tumbleroo_Dice::Load() {
-    game.m_SetUpReels(kDiceReels);
-    game.lives = kStartLives;
-    game.phase = kPhaseFirstSpin;
+    game.m_StartMachine(kDiceReels);
     return 0;
 }
 

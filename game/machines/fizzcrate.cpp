@@ -15,7 +15,6 @@ namespace {
 enum FizzPhase { kFizzReady = 0, kFizzSpun = 1, kFizzNudging = 2, kFizzFading = 3 };
 
 constexpr int kFizzReels = 6;
-constexpr int kFizzStartLives = 3;
 constexpr int kStandardSoundSet = 1;
 constexpr int kFizzLitOffset = 8;      // a matched cell shows its symbol's lit frame
 constexpr int kFizzEmptied = 32;       // overlay of a cell emptied by an earlier run
@@ -67,10 +66,8 @@ const ReelSetup kFizzReelSetup = FizzReels();
 // ===========================================================================
 
 int kx_Tumbleroo_Fizzcrate::Load() {
-    game.m_SetUpReels(kFizzReelSetup);
-    game.lives = kFizzStartLives;
+    game.m_StartMachine(kFizzReelSetup);
     nudges = 0;
-    game.phase = kFizzReady;
     return 0;
 }
 

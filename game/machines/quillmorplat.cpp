@@ -14,7 +14,6 @@ namespace {
 
 constexpr int kReels = 8;
 constexpr int kSoundBank = 1;
-constexpr int kStartLives = 3;
 constexpr int kPitch = 32;  // no gap on this machine
 
 enum PlatPhase { QP_READY = 0, QP_RUNNING = 1, QP_DYING = 2, QP_EXIT = 3, QP_OVER = 5 };
@@ -66,15 +65,13 @@ bool IsFootstep(float step) { return step == 0.125f || step == 0.625f || step ==
 // Loader
 // ===========================================================================
 
-// The phase is left to the play flow, which zeroes it after every loader.
 int kx_Tumbleroo_QuillmorPlat::Load() {
-    game.m_SetUpReels(kPlatReels);
+    game.m_StartMachine(kPlatReels);
     runnerPos = kLeftLedge;
     runnerStep = 0;
     runnerDir = 1;
     runnerAction = ACT_DECIDE;
     runnerAnim = 0;
-    game.lives = kStartLives;
     return 0;
 }
 
@@ -93,13 +90,7 @@ int kx_Tumbleroo_QuillmorPlat::Tick() {
     if (game.phase == QP_RUNNING) Run();
     if (game.phase == QP_DYING) {
         game.m_PlaySFX(kSfxDie, 1, 1, 0);
-        game.lives -= 1;
-        if (game.lives > 0) {
-            game.phase = QP_READY;
-        } else {
-            game.gameOver = 1;
-            game.phase = QP_OVER;
-        }
+        game.m_LoseLife(QP_READY, QP_OVER);
     }
     if (game.phase == QP_EXIT) {
         game.m_PlaySFX(kSfxExit, 1, 1, 0);

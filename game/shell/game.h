@@ -308,6 +308,8 @@ struct kx_Tumbleroo_MyApp : kx_app_App {
     virtual int m_SpinControl(int machineReady);    // the standard "SPIN!" control; 1 when it spun
     virtual int m_StartSpin();                      // consumes the press and spins every unheld reel
     virtual int m_DrawLaneAndExit(float half);      // the dark lane and exit square on the pay line
+    virtual int m_LoseLife(int readyPhase, int overPhase);  // a life lost, maybe the game
+    virtual int m_StartMachine(const ReelSetup& setup);    // every loader's first steps
 
     // --- game/machines/dice.cpp: m_LoadGame_Dice, m_Game_Dice ---
     virtual int m_LoadGame_Dice();
