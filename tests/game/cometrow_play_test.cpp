@@ -45,15 +45,8 @@ protected:
         soundMark = game->sfxChannel;
     }
 
-    void Press(float x, float y) {
-        MoveMouse((x + 0.25f) * game->scaleX, (y + 0.25f) * game->scaleY);
-        PressMouse();
-        Tick();
-    }
-    void Release() {
-        ReleaseMouse();
-        Tick();
-    }
+    // A quarter unit in, clear of the truncation at a box's exact centre line.
+    void Press(float x, float y) { PressAt(x + 0.25f, y + 0.25f); }
 
     float SpinX() const { return game->landscape ? game->spinX : game->spinX - game->spinW / 3.5f; }
     float MoveX() const { return game->landscape ? game->spinX : game->spinX + game->spinW / 3.5f; }
@@ -68,18 +61,18 @@ protected:
         for (int n = 0; n < kTickLimit && game->reels.reelsMoving != 0; ++n) Tick();  // lanes settling
         PressSpin();
         ASSERT_EQ(game->phase, kSpinning);
-        Release();
+        ReleaseAndTick();
         for (int n = 0; n < kTickLimit && game->phase == kSpinning; ++n) Tick();
         ASSERT_EQ(game->phase, kCrossing);
     }
 
     void FillLane(int lane, int symbol) {
-        for (int c = 0; c < 100; ++c) game->reels.reelCells[lane * 500 + c * 5] = symbol;
+        for (int c = 0; c < 100; ++c) game->reels.Symbol(lane, c) = symbol;
     }
     void ClearLanes() {
         for (int lane = 0; lane < kLanes; ++lane) FillLane(lane, kSpace);
     }
-    void SetCell(int lane, int pos, int symbol) { game->reels.reelCells[lane * 500 + ((pos + 100) % 100) * 5] = symbol; }
+    void SetCell(int lane, int pos, int symbol) { game->reels.Symbol(lane, pos) = symbol; }
 
     // One whole move, the press tick first: returns the ticks it took.
     int Move() {
@@ -317,24 +310,24 @@ TEST_F(Cometrow, ACrossingOfAllEightLanesScores145) {
 TEST_F(Cometrow, MoveIsRefusedUnlessCrossingWithTheShipStanding) {
     // Phase 0.
     PressMove();
-    Release();
+    ReleaseAndTick();
     EXPECT_EQ(game->cometrow.shipStep, 0);
     // Phase 1, the reels rolling.
     PressSpin();
-    Release();
+    ReleaseAndTick();
     PressMove();
     EXPECT_EQ(game->cometrow.shipStep, 0);
     EXPECT_EQ(game->phase, kSpinning);
-    Release();
+    ReleaseAndTick();
     for (int n = 0; n < kTickLimit && game->phase == kSpinning; ++n) Tick();
     ClearLanes();
     // A move under way: a second press neither restarts nor speeds it.
     PressMove();
-    Release();
+    ReleaseAndTick();
     const float step = game->cometrow.shipStep;
     PressMove();
     EXPECT_FLOAT_EQ(game->cometrow.shipStep, step + 0.1f);
-    Release();
+    ReleaseAndTick();
     while (game->cometrow.shipStep > 0) Tick();
     EXPECT_EQ(game->cometrow.shipPos, 0);
     // Phases 3 and 4 last only within the tick that finds them; a press in that
@@ -345,7 +338,7 @@ TEST_F(Cometrow, MoveIsRefusedUnlessCrossingWithTheShipStanding) {
         PressMove();
         EXPECT_EQ(game->cometrow.shipStep, 0);
         EXPECT_EQ(game->phase, kReady);
-        Release();
+        ReleaseAndTick();
     }
     EXPECT_EQ(game->lives, 2);       // the crash of phase 3
     EXPECT_EQ(game->score, 5 + 100);  // the move and the arrival of phase 4
@@ -359,7 +352,7 @@ TEST_F(Cometrow, MoveIsRefusedUnlessCrossingWithTheShipStanding) {
     EXPECT_GT(crashedAt, 0.5f);
     PressMove();
     EXPECT_EQ(game->cometrow.shipStep, crashedAt);
-    Release();
+    ReleaseAndTick();
 }
 
 TEST_F(Cometrow, TheThirdCrashEndsTheGame) {
@@ -374,13 +367,13 @@ TEST_F(Cometrow, TheThirdCrashEndsTheGame) {
     EXPECT_EQ(game->gameOver, 1);
     EXPECT_EQ(game->phase, kOver);
     // No further spin once the reels have settled.
-    Release();
+    ReleaseAndTick();
     Tick(30);
     ASSERT_EQ(game->reels.reelsMoving, 0);
     PressSpin();
     EXPECT_EQ(game->phase, kOver);
     for (int i = 0; i < kLanes; ++i) EXPECT_EQ(game->reels.reelSpeed[i], 0);
-    Release();
+    ReleaseAndTick();
 }
 
 TEST_F(Cometrow, TheShipStandsJustRightOfItsLanesCentreAndSlidesDuringAMove) {
@@ -418,7 +411,7 @@ TEST_F(Cometrow, ThePortraitLayoutPutsTheButtonsSideBySide) {
     ASSERT_EQ(game->landscape, 0);
     // The landscape position of "Move->" (below SPIN) does nothing here.
     Press(game->spinX, game->spinY + 0.25f * game->spinH);
-    Release();
+    ReleaseAndTick();
     EXPECT_EQ(game->phase, kReady);
     SpinToCrossing();
     ClearLanes();

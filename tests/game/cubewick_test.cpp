@@ -39,7 +39,7 @@ protected:
         ASSERT_EQ(game->state, kScreenPlay);
     }
 
-    int Cell(int reel) const { return reel * 500 + game->reels.reelPos[reel] * 5; }
+    int Cell(int reel) const { return kx_Tumbleroo_Reels::Cell(reel, game->reels.reelPos[reel]); }
 
     void LayRow(const std::vector<int>& symbols) {
         for (int r = 0; r < kReels; ++r) {
@@ -85,7 +85,7 @@ TEST_F(Cubewick, LoaderSetsTheMachineUpOnTheSecondBank) {
     // Every strip holds the composition, shuffled on its own.
     for (int r = 0; r < kReels; ++r) {
         int dots = 0;
-        for (int c = 0; c < 100; ++c) dots += game->reels.reelCells[r * 500 + c * 5] == DOT;
+        for (int c = 0; c < 100; ++c) dots += game->reels.Symbol(r, c) == DOT;
         EXPECT_EQ(dots, 50) << r;
     }
 }

@@ -25,7 +25,7 @@ protected:
     void PayLine(const int (&faces)[5]) {
         for (int i = 0; i < 5; ++i) {
             game->reels.reelPos[i] = 0;
-            game->reels.reelCells[i * 500] = faces[i];
+            game->reels.Symbol(i, 0) = faces[i];
         }
     }
     void FixStrips(const int (&faces)[5]) {
@@ -84,7 +84,7 @@ TEST_F(Dice, AllOutcomesOfFiveDiceGiveTheDocumentedDistribution) {
         }
         for (int i = 0; i < 5; ++i) {
             game->reels.reelPos[i] = 0;
-            game->reels.reelCells[i * 500] = faces[i];
+            game->reels.Symbol(i, 0) = faces[i];
         }
         game->dice.ReadHand();
         ++seen[Name()];

@@ -28,10 +28,10 @@ protected:
         ADD_FAILURE() << "gave up waiting";
         return kTickLimit;
     }
-    void TapSpin() { TapAt(game->spinX, game->spinY); }
+    void TapSpin() { ClickAt(game->spinX, game->spinY); }
     void TapHold(int reel) {
         const float y = game->reels.reelCentreY + 1.5f * static_cast<float>(game->reels.reelPitch) * game->reels.reelScale + 2;
-        TapAt(game->reels.ColumnX(reel), y);
+        ClickAt(game->reels.ColumnX(reel), y);
     }
     void WaitForReels() {
         TickUntil([this] { return game->reels.reelsMoving == 0; });

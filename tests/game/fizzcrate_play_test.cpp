@@ -63,15 +63,8 @@ protected:
     }
 
     // The mouse held on a virtual point for one tick; Release lets go for one more.
-    void Press(float x, float y) {
-        MoveMouse((x + 0.25f) * game->scaleX, (y + 0.25f) * game->scaleY);
-        PressMouse();
-        Tick();
-    }
-    void Release() {
-        ReleaseMouse();
-        Tick();
-    }
+    // A quarter unit in, clear of the truncation at a box's exact centre line.
+    void Press(float x, float y) { PressAt(x + 0.25f, y + 0.25f); }
 
     float SpinButtonX() const { return game->landscape ? game->spinX : game->spinX + 0.25f * game->spinW; }
     float CounterX() const { return game->landscape ? game->spinX : game->spinX - 0.25f * game->spinW; }
@@ -94,7 +87,7 @@ protected:
     void Spin() {
         Press(SpinButtonX(), game->spinY);
         ASSERT_EQ(game->phase, 1);
-        Release();
+        ReleaseAndTick();
         WaitStill();
     }
 
@@ -102,7 +95,7 @@ protected:
 
     void Nudge(int reel, bool up) {
         PressArrow(reel, up);
-        Release();
+        ReleaseAndTick();
         WaitStill();
     }
 
@@ -117,7 +110,7 @@ protected:
     int CellIndex(int reel, int row) const {
         int c = (game->reels.reelPos[reel] + row) % 100;
         if (c < 0) c += 100;
-        return reel * 500 + c * 5;
+        return kx_Tumbleroo_Reels::Cell(reel, c);
     }
     int Symbol(int reel, int row) const { return game->reels.reelCells[CellIndex(reel, row)]; }
     int Overlay(int reel, int row) const { return game->reels.reelCells[CellIndex(reel, row) + 1]; }
@@ -378,17 +371,17 @@ TEST_F(Fizzcrate, NudgesAreTakenOnlyInPhasesOneAndTwoWithEveryReelAtRest) {
     EXPECT_EQ(game->reels.reelSpeed[1], 0);
     EXPECT_EQ(game->fizzcrate.nudges, 2);
     EXPECT_EQ(game->phase, 0);
-    Release();
+    ReleaseAndTick();
     game->fizzcrate.nudges = 0;
 
     // Phase 1 while the reels still roll.
     Press(SpinButtonX(), game->spinY);
-    Release();
+    ReleaseAndTick();
     ASSERT_EQ(game->fizzcrate.nudges, 3);
     PressArrow(1, true);
     EXPECT_EQ(game->fizzcrate.nudges, 3);
     EXPECT_EQ(game->phase, 1);
-    Release();
+    ReleaseAndTick();
     WaitStill();
 
     // Phase 1 at rest: the up arrow starts the reel upward.
@@ -398,13 +391,13 @@ TEST_F(Fizzcrate, NudgesAreTakenOnlyInPhasesOneAndTwoWithEveryReelAtRest) {
     EXPECT_EQ(game->fizzcrate.nudges, 2);
     EXPECT_EQ(game->phase, 2);
     EXPECT_EQ(game->reels.reelsMoving, 1);
-    Release();
+    ReleaseAndTick();
 
     // Phase 2 while that reel settles.
     PressArrow(3, false);
     EXPECT_EQ(game->reels.reelSpeed[3], 0);
     EXPECT_EQ(game->fizzcrate.nudges, 2);
-    Release();
+    ReleaseAndTick();
     WaitStill();
     EXPECT_EQ(game->reels.reelPos[2], (pos + 1) % 100);  // the cell below rose onto the pay line
     EXPECT_EQ(game->reels.reelOffset[2], 0);
@@ -418,7 +411,7 @@ TEST_F(Fizzcrate, NudgesAreTakenOnlyInPhasesOneAndTwoWithEveryReelAtRest) {
     Tick(60);
     EXPECT_EQ(game->reels.reelsMoving, 0);
     EXPECT_EQ(game->fizzcrate.nudges, 1);
-    Release();
+    ReleaseAndTick();
     WaitStill();
     EXPECT_EQ(game->reels.reelPos[4], (pos4 + 99) % 100);
     Nudge(5, true);
@@ -430,7 +423,7 @@ TEST_F(Fizzcrate, NudgesAreTakenOnlyInPhasesOneAndTwoWithEveryReelAtRest) {
     PressArrow(0, true);
     EXPECT_EQ(game->reels.reelSpeed[0], 0);
     EXPECT_EQ(game->fizzcrate.nudges, 1);
-    Release();
+    ReleaseAndTick();
 }
 
 TEST_F(Fizzcrate, ArrowsAnimateAtFullAlphaOnlyWhileTheFirstNudgeIsAwaited) {
@@ -483,7 +476,7 @@ TEST_F(Fizzcrate, APortraitTurnHasThreeNudgesAndItsFirstSearchWaitsEightTicks) {
     Press(SpinButtonX(), game->spinY);
     EXPECT_EQ(game->fizzcrate.nudges, 3);
     EXPECT_EQ(game->fizzcrate.delay, 8);
-    Release();
+    ReleaseAndTick();
     // The count stays put while the reels roll.
     while (game->reels.reelsMoving != 0) {
         EXPECT_EQ(game->fizzcrate.nudges, 3);
@@ -507,7 +500,7 @@ TEST_F(Fizzcrate, APortraitTurnHasThreeNudgesAndItsFirstSearchWaitsEightTicks) {
     // A fourth press finds no nudge left.
     const int pos = game->reels.reelPos[3];
     PressArrow(3, true);
-    Release();
+    ReleaseAndTick();
     EXPECT_EQ(game->reels.reelPos[3], pos);
     EXPECT_EQ(game->reels.reelSpeed[3], 0);
     EXPECT_EQ(game->fizzcrate.nudges, 0);
@@ -518,7 +511,7 @@ TEST_F(Fizzcrate, ALandscapeTurnDrawsItsNudgesWhileTheReelsRollAndMayScoreAtOnce
     Press(SpinButtonX(), game->spinY);
     EXPECT_EQ(game->phase, 1);
     EXPECT_EQ(game->fizzcrate.nudges, 0);  // the press tick draws nothing: no reel has moved yet
-    Release();
+    ReleaseAndTick();
     std::vector<int> seen;
     int previous = game->fizzcrate.nudges;
     while (game->reels.reelsMoving != 0) {
@@ -545,7 +538,7 @@ TEST_F(Fizzcrate, ALandscapeTurnDrawsItsNudgesWhileTheReelsRollAndMayScoreAtOnce
     game->reels.reelCells[CellIndex(5, -2)] = 8;
     game->reels.reelCells[CellIndex(5, 2)] = 8;
     PressArrow(5, true);
-    Release();
+    ReleaseAndTick();
     int ticks = 0;
     while (game->reels.reelsMoving != 0) {
         EXPECT_EQ(game->score, 0);
@@ -580,10 +573,10 @@ TEST_F(Fizzcrate, ThePanelPlacesCounterAndButtonByLayout) {
     // The SPIN button answers on its own side of the panel only.
     Press(game->spinX - 0.25f * game->spinW, game->spinY);
     EXPECT_EQ(game->phase, 0);
-    Release();
+    ReleaseAndTick();
     Press(SpinButtonX(), game->spinY);
     EXPECT_EQ(game->phase, 1);
-    Release();
+    ReleaseAndTick();
 }
 
 // ---------------------------------------------------------------------------

@@ -270,13 +270,30 @@ void GameTest::SetUp() {
     Recreate();
 }
 
-void GameTest::PressSpin() {
-    MoveMouse(game->spinX * game->scaleX, game->spinY * game->scaleY);
+void GameTest::TapKey(int code) {
+    PressKey(code);
+    Tick();
+    ReleaseKey(code);
+    Tick();
+}
+
+void GameTest::PressAt(float x, float y) {
+    MoveMouse(x * game->scaleX, y * game->scaleY);
     PressMouse();
     Tick();
+}
+
+void GameTest::ReleaseAndTick() {
     ReleaseMouse();
     Tick();
 }
+
+void GameTest::ClickAt(float x, float y) {
+    PressAt(x, y);
+    ReleaseAndTick();
+}
+
+void GameTest::PressSpin() { ClickAt(game->spinX, game->spinY); }
 
 void GameTest::SettleReels(int tickLimit) {
     for (int t = 0; t < tickLimit; ++t) {

@@ -12,8 +12,8 @@ namespace {
 using gametest::Record;
 using progresstest::ProgressTest;
 
-constexpr int kTop = (kMachineCometrow - 1) * 10;
-constexpr int kLast = 50 + kTop;
+constexpr int kTop = TopTenAt(kMachineCometrow);
+constexpr int kLast = LastTenAt(kMachineCometrow);
 
 class GameOver : public ProgressTest {
 protected:

@@ -21,13 +21,7 @@ protected:
         return rows;
     }
     // The pointer held at the control's centre for one tick, through the window.
-    void ClickControl(const MachineControl& c) {
-        MoveMouse(c.x * game->scaleX, c.y * game->scaleY);
-        PressMouse();
-        Tick();
-        ReleaseMouse();
-        Tick();
-    }
+    void ClickControl(const MachineControl& c) { ClickAt(c.x, c.y); }
     // A tick whose pointer capture is followed by a press of the control.
     void PressControlTick(const MachineControl& c) {
         game->m_CapturePointer();

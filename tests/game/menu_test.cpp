@@ -116,7 +116,7 @@ TEST_F(Menu, AKeyStepsOnceUntilEveryPlayKeyIsReleased) {
 
 TEST_F(Menu, ATapSelectsAnEntryAndASecondTapStartsIt) {
     const int before = game->sfxChannel;
-    TapAt(kListX, kBand + kPitch);  // machine 2, one entry below the band
+    ClickAt(kListX, kBand + kPitch);  // machine 2, one entry below the band
     EXPECT_EQ(game->machine, kMachineCubewick);
     EXPECT_FLOAT_EQ(game->menuScrollY, kBand - kPitch);
     EXPECT_EQ(game->state, kScreenMenu);
@@ -273,19 +273,19 @@ TEST_F(Menu, TheSoundSwitchTurnsSoundOffAndOn) {
     };
     EXPECT_EQ(switchFrame(), 4);
     int before = game->sfxChannel;
-    TapAt(32, 240);
+    ClickAt(32, 240);
     EXPECT_EQ(game->settings[kSettingSound], 0);
     EXPECT_EQ(EffectsSince(before), 0);  // the click comes after the switch: silent
     EXPECT_EQ(switchFrame(), 5);
     before = game->sfxChannel;
-    TapAt(32, 240);
+    ClickAt(32, 240);
     EXPECT_EQ(game->settings[kSettingSound], 1);
     EXPECT_EQ(EffectsSince(before), 1);
     // A stray saved value shows as on and turns off at the first press.
     game->settings[kSettingSound] = 7;
     Tick();
     EXPECT_EQ(switchFrame(), 4);
-    TapAt(32, 240);
+    ClickAt(32, 240);
     EXPECT_EQ(game->settings[kSettingSound], 0);
 }
 
@@ -302,18 +302,18 @@ TEST_F(Menu, TheTitlePictureOpensTheCreditsWhichBlockTheMenuUntilAPress) {
     TapKey(kKeyZ);
     EXPECT_EQ(game->settings[kSettingCoins], 0);
     // The sound switch still works; its press is used, so the box stays.
-    TapAt(32, 240);
+    ClickAt(32, 240);
     EXPECT_EQ(game->settings[kSettingSound], 0);
     EXPECT_EQ(game->creditsOpen, 1);
     // A press anywhere else closes it, even on an entry, which it does not select.
-    TapAt(kListX, kBand + kPitch);
+    ClickAt(kListX, kBand + kPitch);
     EXPECT_EQ(game->creditsOpen, 0);
     EXPECT_EQ(game->machine, kMachineQuillmorPlat);
     EXPECT_FALSE(TextLines(255, 200, 100).empty());
 }
 
 TEST_F(Menu, BackClosesTheCreditsWithoutActingOnTheMenu) {
-    TapAt(570, 40);
+    ClickAt(570, 40);
     ASSERT_EQ(game->creditsOpen, 1);
     TapKey(progresstest::kKeyEscape);
     EXPECT_EQ(game->creditsOpen, 0);

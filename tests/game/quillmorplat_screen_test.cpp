@@ -24,7 +24,7 @@ protected:
         StartMachine(kMachineQuillmorPlat);
         // Plain floor everywhere: black behind the bar's rows, and a run that lasts.
         for (int r = 0; r < 8; ++r) {
-            for (int cell = 0; cell < 100; ++cell) game->reels.reelCells[r * 500 + cell * 5] = 1;
+            for (int cell = 0; cell < 100; ++cell) game->reels.Symbol(r, cell) = 1;
         }
     }
 

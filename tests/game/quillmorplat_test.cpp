@@ -35,7 +35,7 @@ protected:
         ASSERT_EQ(game->state, kScreenPlay);
     }
 
-    int Cell(int reel, int row) const { return reel * 500 + ((game->reels.reelPos[reel] + row + 100) % 100) * 5; }
+    int Cell(int reel, int row) const { return kx_Tumbleroo_Reels::Cell(reel, game->reels.reelPos[reel] + row); }
 
     // Cell `row` rows below the pay line (negative: above) of a reel.
     void Put(int reel, int row, int symbol) {

@@ -129,9 +129,9 @@ TEST_F(ReelLayout, GappedColumnsGetSeparatorsAndTheBankAFrame) {
 
 TEST_F(ReelLayout, OverlaysReplaceSymbolsAndEmptyCellsDrawNothing) {
     Bank(Short(), 3, 0);
-    game->reels.reelCells[0 * 500 + 10 * 5 + 1] = 9;  // reel 0's centre cell: overlay frame 8
-    game->reels.reelCells[1 * 500 + 10 * 5] = 0;      // reel 1's centre cell: empty
-    game->reels.reelCells[1 * 500 + 10 * 5 + 1] = 3;  // ... whatever its overlay
+    game->reels.Overlay(0, 10) = 9;  // reel 0's centre cell: overlay frame 8
+    game->reels.Symbol(1, 10) = 0;      // reel 1's centre cell: empty
+    game->reels.Overlay(1, 10) = 3;  // ... whatever its overlay
     game->reels.symbolBank = 1;
     game->reels.rules.overlayAlpha = 0.5f;  // a fade under way
     game->m_CLS2D(0, 0, 255, 1);

@@ -34,8 +34,8 @@ protected:
 
 TEST_F(ReelMotion, SpinSpeedsRiseReelByReelAndHeldReelsStayPut) {
     game->reels.holds[2] = 1;
-    game->reels.reelCells[2 * 500 + 7 * 5 + 1] = 4;  // overlays, on a held reel and a free one
-    game->reels.reelCells[4 * 500 + 99 * 5 + 1] = 9;
+    game->reels.Overlay(2, 7) = 4;  // overlays, on a held reel and a free one
+    game->reels.Overlay(4, 99) = 9;
     kx_random_Seed = 777;
     game->m_Spin(1.5f, 0.25f);
     RefGenerator gen(777);
@@ -50,8 +50,8 @@ TEST_F(ReelMotion, SpinSpeedsRiseReelByReelAndHeldReelsStayPut) {
         v = next;
     }
     EXPECT_EQ(kx_random_Seed, gen.Seed());
-    EXPECT_EQ(game->reels.reelCells[2 * 500 + 7 * 5 + 1], 0);
-    EXPECT_EQ(game->reels.reelCells[4 * 500 + 99 * 5 + 1], 0);
+    EXPECT_EQ(game->reels.Overlay(2, 7), 0);
+    EXPECT_EQ(game->reels.Overlay(4, 99), 0);
     EXPECT_GE(game->reels.reelSpeed[0], 1.5f);
     EXPECT_LT(game->reels.reelSpeed[0], 2.5f);
 }

@@ -70,17 +70,17 @@ TEST_F(ReelStrips, TheShuffleTakesItsDrawsFromTheGeneratorInOrder) {
 
 TEST_F(ReelStrips, PuttingReelsClearsTheMachinesIntsAndTheShuffleMovesOnlySymbols) {
     for (int c = 0; c < 100; ++c) {
-        for (int i = 1; i < 5; ++i) game->reels.reelCells[3 * 500 + c * 5 + i] = 7;
+        for (int i = 1; i < 5; ++i) game->reels.reelCells[kx_Tumbleroo_Reels::Cell(3, c) + i] = 7;
     }
     Put({100});
     for (int c = 0; c < 100; ++c) {
         EXPECT_EQ(Symbol(3, c), 1);
-        for (int i = 1; i < 5; ++i) EXPECT_EQ(game->reels.reelCells[3 * 500 + c * 5 + i], 0) << "cell " << c;
+        for (int i = 1; i < 5; ++i) EXPECT_EQ(game->reels.reelCells[kx_Tumbleroo_Reels::Cell(3, c) + i], 0) << "cell " << c;
     }
 }
 
 TEST_F(ReelStrips, CountsBeyondAStripStayInsideIt) {
-    const int beyond = 16 * 500;
+    const int beyond = kMaxReels * kReelInts;
     for (int i = beyond; i < kReelCellInts; ++i) game->reels.reelCells[i] = -5;
     Put({80, 40});
     for (int r = 0; r < 16; ++r) {

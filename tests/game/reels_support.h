@@ -17,8 +17,6 @@
 
 namespace reeltest {
 
-constexpr int kReelInts = 500;
-constexpr int kCellInts = 5;
 constexpr int kRestTickLimit = 1000;
 
 // The generator as documented: state = state * 1664525 + 1013904223 (mod 2^32),
@@ -71,21 +69,11 @@ protected:
         RunLoader();
     }
 
-    int Symbol(int reel, int cell) const { return game->reels.reelCells[reel * kReelInts + cell * kCellInts]; }
+    int Symbol(int reel, int cell) const { return game->reels.Symbol(reel, cell); }
     void SetStrip(int reel, int symbol) {
-        for (int c = 0; c < 100; ++c) game->reels.reelCells[reel * kReelInts + c * kCellInts] = symbol;
+        for (int c = 0; c < kStripCells; ++c) game->reels.Symbol(reel, c) = symbol;
     }
 
-    void PressAt(float x, float y) {
-        MoveMouse(x * game->scaleX, y * game->scaleY);
-        PressMouse();
-        Tick();
-    }
-    void ClickAt(float x, float y) {
-        PressAt(x, y);
-        ReleaseMouse();
-        Tick();
-    }
 
     // Ticks until no reel moves; returns the ticks taken.
     int TickUntilRest() {
