@@ -109,10 +109,6 @@ String kx_app_LoadState();
 // The state file's name, in the working directory.
 extern const char* const kStateFileName;
 
-// Seam for tests: every write of the state file's bytes goes through this function
-// (fwrite unless a test simulates a full disk or a short write).
-extern std::size_t (*gxtk_state_write)(const void* data, std::size_t size, std::size_t count, FILE* file);
-
 // Start-up (host/startup.cpp): the runtime's start-up and the game object's creation,
 // the module globals' initial values, the game object's creation, and the whole
 // process from the window library's start to its clean-up (main's body).

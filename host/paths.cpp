@@ -4,7 +4,10 @@
 // buffers load whole files through KXDataBuffer::_Load.
 #include "host/paths.h"
 
+#include <dirent.h>
+#include <signal.h>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <climits>
@@ -16,8 +19,6 @@
 #include "host/app.h"
 
 const char* const kStateFileName = ".quorvelstate";
-
-std::size_t (*gxtk_state_write)(const void*, std::size_t, std::size_t, FILE*) = std::fwrite;
 
 namespace {
 
@@ -61,15 +62,79 @@ String LoadWhole(FILE* file) {
     return text;
 }
 
-// A file's temporary sibling; renamed over the file once complete, so that a failed
-// save never leaves a truncated file behind.
-std::string TempPathFor(const std::string& path) {
-    return path + "." + std::to_string(static_cast<long>(getpid())) + ".tmp";
+constexpr int kLinkHops = 16;  // a chain of links longer than this is a loop
+const char kTempSuffix[] = ".tmp";
+
+// The file a name stands for: the name itself, or, when it is a symbolic link, the
+// file at the end of its links (which need not exist yet), so that a save replaces
+// that file and the link stays a link.
+std::string LinkTarget(std::string path) {
+    for (int hop = 0; hop < kLinkHops; ++hop) {
+        struct stat st;
+        if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
+        char buf[PATH_MAX];
+        const ssize_t n = readlink(path.c_str(), buf, sizeof buf - 1);
+        if (n <= 0) return path;
+        const std::string link(buf, static_cast<std::size_t>(n));
+        const std::size_t slash = path.rfind('/');
+        path = link[0] == '/' || slash == std::string::npos ? link : path.substr(0, slash + 1) + link;
+    }
+    return path;
+}
+
+std::string FolderOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? std::string(".") : path.substr(0, slash + 1);
+}
+
+std::string NameOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+// The target's temporary sibling, in the same folder so the rename is atomic;
+// renamed over the target once complete, so a failed save never leaves a truncated
+// state file behind.
+std::string TempPath(const std::string& target) {
+    return target + "." + std::to_string(static_cast<long>(getpid())) + kTempSuffix;
+}
+
+// A temporary left by a save that never finished (a crash, a kill): the target's
+// name, a dot, a process number and ".tmp".
+bool IsLeftoverTemp(const std::string& name, const std::string& targetName) {
+    const std::string prefix = targetName + ".";
+    const std::size_t suffix = sizeof kTempSuffix - 1;
+    if (name.size() <= prefix.size() + suffix || name.compare(0, prefix.size(), prefix) != 0) return false;
+    if (name.compare(name.size() - suffix, suffix, kTempSuffix) != 0) return false;
+    long pid = 0;
+    for (std::size_t i = prefix.size(); i < name.size() - suffix; ++i) {
+        if (name[i] < '0' || name[i] > '9' || pid > INT_MAX / 10) return false;
+        pid = pid * 10 + (name[i] - '0');
+    }
+    // Another game saving into the same folder right now keeps its temporary.
+    return pid == getpid() || kill(static_cast<pid_t>(pid), 0) != 0;
+}
+
+void RemoveLeftoverTemps(const std::string& target) {
+    const std::string folder = FolderOf(target);
+    DIR* dir = opendir(folder.c_str());
+    if (!dir) return;
+    const std::string targetName = NameOf(target);
+    while (const dirent* entry = readdir(dir)) {
+        if (IsLeftoverTemp(entry->d_name, targetName)) std::remove((folder + "/" + entry->d_name).c_str());
+    }
+    closedir(dir);
+}
+
+// A replaced file keeps its permission bits; a new one gets the default mode.
+void KeepPermissions(const std::string& target, FILE* temp) {
+    struct stat st;
+    if (stat(target.c_str(), &st) == 0) fchmod(fileno(temp), st.st_mode & 07777);
 }
 
 // Best effort: make the rename itself durable.
-void SyncWorkingDirectory() {
-    int fd = open(".", O_RDONLY | O_DIRECTORY);
+void SyncFolder(const std::string& folder) {
+    int fd = open(folder.c_str(), O_RDONLY | O_DIRECTORY);
     if (fd < 0) return;
     fsync(fd);
     close(fd);
@@ -77,7 +142,7 @@ void SyncWorkingDirectory() {
 
 // Writes every byte and pushes it to the disk; false on any shortfall.
 bool WriteAndSync(FILE* file, const std::vector<unsigned char>& bytes) {
-    if (!bytes.empty() && gxtk_state_write(bytes.data(), 1, bytes.size(), file) != bytes.size()) return false;
+    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size()) return false;
     if (std::fflush(file) != 0) return false;
     return fsync(fileno(file)) == 0;
 }
@@ -116,23 +181,27 @@ String gxtkApp::LoadState() {
     return LoadWhole(file);
 }
 
-// Writes a temporary file and renames it over the old one: the old file stays
-// intact, byte for byte, whenever the new one cannot be written whole.
+// Writes a temporary file and renames it over the old one (or the file its link
+// points to): the old file stays intact, byte for byte, whenever the new one cannot
+// be written whole. Temporaries left by a save that never finished go first.
 int ReplaceFile(const std::string& path, const std::vector<unsigned char>& bytes) {
-    const std::string temp = TempPathFor(path);
+    const std::string target = LinkTarget(path);
+    RemoveLeftoverTemps(target);
+    const std::string temp = TempPath(target);
     FILE* file = std::fopen(temp.c_str(), "wb");
     if (!file) return -1;
+    KeepPermissions(target, file);
     bool written = WriteAndSync(file, bytes);
     if (std::fclose(file) != 0) written = false;
     if (!written) {
         std::remove(temp.c_str());
         return -2;
     }
-    if (std::rename(temp.c_str(), path.c_str()) != 0) {
+    if (std::rename(temp.c_str(), target.c_str()) != 0) {
         std::remove(temp.c_str());
         return -1;
     }
-    SyncWorkingDirectory();
+    SyncFolder(FolderOf(target));
     return 0;
 }
 

@@ -137,7 +137,15 @@ void paintWordmark(Pen& pen, int) {
     for (int i = 0; i < 3; ++i) twinkle(pen, {40.0f + i * 88, i == 1 ? 104.0f : 20.0f}, 5, hex(0xfff4c0));
 }
 
-void paintStudioLogo(Pen& pen, int) {
+namespace {
+
+// The badge is drawn at a little over half the frame, centred: the menu shows the
+// frame at half size centred 40 units below its top edge and 70 left of its right
+// edge, above the "Top 10" heading at 80, so the badge must stay within about 34
+// units (68 frame units) of the centre. kBadgeScale shrinks the 242-unit design.
+constexpr float kBadgeScale = 0.52f;
+
+void paintStudioBadge(Pen& pen) {
     Vec c{128, 128};
     toon(pen, circle(c, 118), hex(0xffc21a), {3, true, false, 0.3f, 0.3f});
     pen.fill(circle(c, 106), radial({128, 100}, 120, hex(0x5a3ab8), hex(0x140a38)));
@@ -166,6 +174,13 @@ void paintStudioLogo(Pen& pen, int) {
     name.bottom = hex(0xffc21a);
     label(pen, kTitle, {128, 168}, 25, name);
     for (int i = 0; i < 3; ++i) twinkle(pen, {88.0f + i * 40, 212.0f - (i % 2) * 8}, 6, hex(0xfff4c0));
+}
+
+}  // namespace
+
+void paintStudioLogo(Pen& pen, int) {
+    Pen badge = pen.sub(128 * (1 - kBadgeScale), 128 * (1 - kBadgeScale), kBadgeScale);
+    paintStudioBadge(badge);
 }
 
 void paintBadges(Pen& pen, int frame) {

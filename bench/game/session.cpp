@@ -251,10 +251,10 @@ bool Session::SelectMachine(int machine) {
 }
 
 bool Session::StartMachine(int machine) {
-    if (game->state != 1 || !SelectMachine(machine)) return false;
+    if (game->state != kScreenMenu || !SelectMachine(machine)) return false;
     TapAt(kx_Tumbleroo_jscrw * kMenuListX, kx_Tumbleroo_jscrh * kMenuBand);
     const bool started =
-        TickUntil([this] { return game->state == 10 && game->loadStep == 0; }, kStartLimit);
+        TickUntil([this] { return game->state == kScreenPlay && game->loadStep == 0; }, kStartLimit);
     Frame(kSettleTicks);
     return started && game->machine == machine;
 }
@@ -262,7 +262,7 @@ bool Session::StartMachine(int machine) {
 bool Session::Spin() {
     for (int attempt = 0; attempt < kSpinAttempts; ++attempt) {
         TapAt(game->spinX, game->spinY);
-        if (game->reelsMoving > 0) return true;
+        if (game->reels.reelsMoving > 0) return true;
         Frame(kSettleTicks);
     }
     return false;
@@ -281,7 +281,7 @@ bool Session::QuitFromPause() {
 }
 
 bool Session::BackToMenu() {
-    const bool back = TickUntil([this] { return game->state == 1; }, kOverlayLimit);
+    const bool back = TickUntil([this] { return game->state == kScreenMenu; }, kOverlayLimit);
     Frame(kMenuIntroTicks);
     return back;
 }
@@ -336,11 +336,11 @@ bool Play(Session& s, long long tickCount, std::string* why) {
         const std::string name = MachineName(m);
         if (!s.StartMachine(m)) return Fail(why, "could not start " + name);
         for (int spin = 0; spin < kSpinsPerMachine && s.ticks < end; ++spin) {
-            if (s.game->state != 10 || s.game->gameOver > 0) break;
+            if (s.game->state != kScreenPlay || s.game->gameOver > 0) break;
             s.Spin();  // a machine busy with its own game may refuse; play on
             s.Frame(kTicksPerSpin);
         }
-        if (s.game->state == 10 && s.game->gameOver == 0) {
+        if (s.game->state == kScreenPlay && s.game->gameOver == 0) {
             if (!s.OpenPause()) return Fail(why, "no pause menu in " + name);
             if (!s.QuitFromPause()) return Fail(why, "could not leave " + name);
         }

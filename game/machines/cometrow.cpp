@@ -20,12 +20,7 @@ enum CometPhase {
 };
 
 constexpr int kCometReels = 8;
-constexpr int kCometStartLives = 3;
-constexpr int kSlotReelSheet = 1;      // the ship is a frame of the reel sheet
 constexpr int kStandardSoundSet = 1;
-constexpr int kCometStripCells = 100;
-constexpr int kCometReelInts = 500;
-constexpr int kCometCellInts = 5;
 constexpr int kCometSpace = 1;         // the only symbol the ship may stand on
 
 constexpr int kShipFrame = 16;
@@ -43,10 +38,8 @@ constexpr float kPortraitButtonShift = 3.5f;  // buttons at spinW / 3.5 either s
 constexpr float kLandscapeMoveDrop = 0.25f;
 constexpr int kLaneScore = 5;
 constexpr int kCrossingScore = 100;
-constexpr int kSfxCrossed = 12;
-constexpr int kSfxCrash = 13;
 
-int CometCell(int reel, int pos) { return reel * kCometReelInts + pos * kCometCellInts; }
+const ReelSetup kCometReelSetup = {"Reel_UFO", kStandardSoundSet, kCometReels, {0, 80, 0}, {0, 0, 0}, {76, 6, 6, 6, 6}, {}};
 
 }  // namespace
 
@@ -54,21 +47,11 @@ int CometCell(int reel, int pos) { return reel * kCometReelInts + pos * kCometCe
 // Loader
 // ===========================================================================
 
-int kx_Tumbleroo_MyApp::m_LoadGame_Cometrow() {
-    reelFrameR = 0;
-    reelFrameG = 80;
-    reelFrameB = 0;
-    reelBackR = 0;
-    reelBackG = 0;
-    reelBackB = 0;
-    reelGap = 0;
-    reelCount = kCometReels;
-    m_LoadReels(String("Reel_UFO"), kStandardSoundSet);
-    m_PutReels(76, 6, 6, 6, 6, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);
-    lives = kCometStartLives;
-    phase = kCometReady;
+int kx_Tumbleroo_Cometrow::Load() {
+    game.m_StartMachine(kCometReelSetup);
     shipPos = kShipStart;
     shipStep = 0;
+    SetReelRules();
     return 0;
 }
 
@@ -78,25 +61,35 @@ int kx_Tumbleroo_MyApp::m_LoadGame_Cometrow() {
 
 // The phase steps run one after another in the same tick, so a crash or an
 // arrival is handled in the tick the crossing step finds it.
-int kx_Tumbleroo_MyApp::m_Game_Cometrow() {
-    m_CometShip();
-    m_HighlightBar();
-    m_SetSize(1, kAbsent);
-    m_CometButtons();
-    if (reelsMoving == 0 && phase == kCometSpinning) phase = kCometCrossing;
-    if (phase == kCometCrossing) m_CometCross();
-    if (phase == kCometCrashed) m_CometCrash();
-    if (phase == kCometCrossed) m_CometArrive();
+int kx_Tumbleroo_Cometrow::Tick() {
+    controls.Clear();
+    Ship();
+    game.m_HighlightBar();
+    game.m_SetSize(1, kAbsent);
+    Buttons();
+    if (game.reels.reelsMoving == 0 && game.phase == kCometSpinning) game.phase = kCometCrossing;
+    if (game.phase == kCometCrossing) Cross();
+    if (game.phase == kCometCrashed) Crash();
+    if (game.phase == kCometCrossed) Arrive();
+    SetReelRules();
     return 0;
 }
 
-int kx_Tumbleroo_MyApp::m_CometShip() {
-    m_ResetDraw();
-    m_SetSize(reelScale, reelScale);
-    m_SetCol(255, 255, 255, kAbsent);
-    const float half = static_cast<float>((reelPitch + reelGap) / 2);
-    const float lanes = static_cast<float>(reelCount) - 2 * (shipPos + 1 + shipStep) + kShipLean;
-    m_DrawImg(kSlotReelSheet, reelCentreX - half * reelScale * lanes - kShipMargin, reelCentreY, kShipFrame);
+// The lanes float unsnapped while the ship crosses, and only the stop after a
+// player's spin clicks; the next tick's reels follow the phase this tick left.
+int kx_Tumbleroo_Cometrow::SetReelRules() {
+    game.reels.rules.snap = game.phase != kCometCrossing;
+    game.reels.rules.click = game.phase == kCometSpinning;
+    return 0;
+}
+
+int kx_Tumbleroo_Cometrow::Ship() {
+    game.m_ResetDraw();
+    game.m_SetSize(game.reels.reelScale, game.reels.reelScale);
+    game.m_SetCol(255, 255, 255, 1);
+    const float half = static_cast<float>((game.reels.reelPitch + game.reels.reelGap) / 2);
+    const float lanes = static_cast<float>(game.reels.reelCount) - 2 * (shipPos + 1 + shipStep) + kShipLean;
+    game.m_DrawImg(kImgReels, game.reels.reelCentreX - half * game.reels.reelScale * lanes - kShipMargin, game.reels.reelCentreY, kShipFrame);
     return 0;
 }
 
@@ -104,32 +97,35 @@ int kx_Tumbleroo_MyApp::m_CometShip() {
 // Buttons
 // ===========================================================================
 
-// Colours without an alpha keep the highlight bar's alpha for the SPIN backing;
-// the labelled button leaves alpha 1 behind for "Move->".
-int kx_Tumbleroo_MyApp::m_CometButtons() {
-    float spinAtX = spinX;
-    float moveAtX = spinX;
-    float moveAtY = spinY + kLandscapeMoveDrop * spinH;
-    if (landscape == 0) {
-        spinAtX = spinX - spinW / kPortraitButtonShift;
-        moveAtX = spinX + spinW / kPortraitButtonShift;
-        moveAtY = spinY;
+// Both backings are opaque, as every machine's colours are (contract.cpp).
+int kx_Tumbleroo_Cometrow::Buttons() {
+    float spinAtX = game.spinX;
+    float moveAtX = game.spinX;
+    float moveAtY = game.spinY + kLandscapeMoveDrop * game.spinH;
+    if (game.landscape == 0) {
+        spinAtX = game.spinX - game.spinW / kPortraitButtonShift;
+        moveAtX = game.spinX + game.spinW / kPortraitButtonShift;
+        moveAtY = game.spinY;
     }
-    m_SetCol(0, 120, 0, kAbsent);
-    const int ready = reelsMoving == 0 && phase == kCometReady ? 1 : 0;
+    game.m_SetCol(0, 120, 0, 1);
+    const int ready = game.reels.reelsMoving == 0 && game.phase == kCometReady ? 1 : 0;
     static const String kSpinLabel("SPIN!");  // drawn every tick: made once
-    if (m_AButton(spinAtX, spinY, kSpinLabel, ready, 1, 1) != 0 && pointerUsed == 0 && ready == 1) {
-        m_StartSpin();
+    const int spinPressed = game.m_AButton(spinAtX, game.spinY, kSpinLabel, ready, 1, 1);
+    controls.Add(game.lastButton, 0);
+    if (spinPressed != 0 && game.pointerUsed == 0 && ready == 1) {
+        game.m_StartSpin();
         shipPos = kShipStart;
         shipStep = 0;
-        phase = kCometSpinning;
-        reelsMoving = 1;
+        game.phase = kCometSpinning;
+        game.reels.reelsMoving = 1;
     }
-    m_SetCol(0, 0, 120, kAbsent);
-    const int canMove = phase == kCometCrossing && shipStep == 0 ? 1 : 0;
+    game.m_SetCol(0, 0, 120, 1);
+    const int canMove = game.phase == kCometCrossing && shipStep == 0 ? 1 : 0;
     static const String kMoveLabel("Move->");  // drawn every tick: made once
-    if (m_AButton(moveAtX, moveAtY, kMoveLabel, canMove, 1, 1) != 0 && pointerUsed == 0 && canMove == 1) {
-        pointerUsed = 1;
+    const int movePressed = game.m_AButton(moveAtX, moveAtY, kMoveLabel, canMove, 1, 1);
+    controls.Add(game.lastButton, game.landscape == 0 ? 0 : 1);  // beside SPIN, or below it
+    if (movePressed != 0 && game.pointerUsed == 0 && canMove == 1) {
+        game.pointerUsed = 1;
         shipStep = kStepStart;
     }
     return 0;
@@ -141,34 +137,34 @@ int kx_Tumbleroo_MyApp::m_CometButtons() {
 
 // The lanes drift by adding to the reel offsets; the reel display leaves them
 // unsnapped in this phase and carries whole cells over into the positions.
-int kx_Tumbleroo_MyApp::m_CometCross() {
+int kx_Tumbleroo_Cometrow::Cross() {
     const float drift = kDriftFrictions * kx_Tumbleroo_Friction;
-    for (int i = 0; i < reelCount; ++i) reelOffset[i] += i % 2 == 0 ? drift : -drift;
+    for (int i = 0; i < game.reels.reelCount; ++i) game.reels.reelOffset[i] += i % 2 == 0 ? drift : -drift;
     if (shipStep > 0) shipStep += kStepRate;
     int lane;
     if (shipStep > kStepDone) {
         shipStep = 0;
         shipPos += 1;
-        score += kLaneScore;
+        game.score += kLaneScore;
         lane = static_cast<int>(shipPos);
     } else {
         lane = static_cast<int>(shipPos) + (shipStep > kStepHalf ? 1 : 0);
     }
-    if (lane >= 0 && lane < reelCount && reelCells[CometCell(lane, m_CometCellUnder(lane))] > kCometSpace) {
-        phase = kCometCrashed;
+    if (lane >= 0 && lane < game.reels.reelCount && game.reels.Symbol(lane, CellUnder(lane)) > kCometSpace) {
+        game.phase = kCometCrashed;
     }
-    if (shipPos >= static_cast<float>(reelCount)) phase = kCometCrossed;
+    if (shipPos >= static_cast<float>(game.reels.reelCount)) game.phase = kCometCrossed;
     return 0;
 }
 
 // The cell nearest the pay line: the centre-line cell unless the lane has rolled
 // more than half a cell, exactly half still counting as the centre-line cell.
-int kx_Tumbleroo_MyApp::m_CometCellUnder(int lane) {
-    int pos = reelPos[lane];
-    if (reelOffset[lane] < -kCellHalf) {
-        pos = pos == kCometStripCells - 1 ? 0 : pos + 1;
-    } else if (reelOffset[lane] > kCellHalf) {
-        pos = pos == 0 ? kCometStripCells - 1 : pos - 1;
+int kx_Tumbleroo_Cometrow::CellUnder(int lane) {
+    int pos = game.reels.reelPos[lane];
+    if (game.reels.reelOffset[lane] < -kCellHalf) {
+        pos = kx_Tumbleroo_Reels::Wrap(pos + 1);
+    } else if (game.reels.reelOffset[lane] > kCellHalf) {
+        pos = kx_Tumbleroo_Reels::Wrap(pos - 1);
     }
     return pos;
 }
@@ -177,21 +173,22 @@ int kx_Tumbleroo_MyApp::m_CometCellUnder(int lane) {
 // Crash and arrival
 // ===========================================================================
 
-int kx_Tumbleroo_MyApp::m_CometCrash() {
-    m_PlaySFX(kSfxCrash, 1, 1, 0);
-    lives -= 1;
-    if (lives > 0) {
-        phase = kCometReady;
-    } else {
-        gameOver = 1;
-        phase = kCometOver;
-    }
+int kx_Tumbleroo_Cometrow::Crash() {
+    game.m_PlaySFX(kSfxBank3, 1, 1, 0);
+    return game.m_LoseLife(kCometReady, kCometOver);
+}
+
+int kx_Tumbleroo_Cometrow::Arrive() {
+    game.m_PlaySFX(kSfxBank2, 1, 1, 0);
+    game.score += kCrossingScore;
+    game.phase = kCometReady;
     return 0;
 }
 
-int kx_Tumbleroo_MyApp::m_CometArrive() {
-    m_PlaySFX(kSfxCrossed, 1, 1, 0);
-    score += kCrossingScore;
-    phase = kCometReady;
-    return 0;
-}
+// ===========================================================================
+// The game object's named entry points
+// ===========================================================================
+
+int kx_Tumbleroo_MyApp::m_LoadGame_Cometrow() { return cometrow.Load(); }
+
+int kx_Tumbleroo_MyApp::m_Game_Cometrow() { return cometrow.Tick(); }

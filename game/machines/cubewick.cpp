@@ -3,8 +3,8 @@
 // score, a power item turns the reel bank over to its powered-up pictures and makes
 // every later monster edible, a monster met without power kills the walker. The
 // play flow calls m_LoadGame_Cubewick when a game starts and m_Game_Cubewick every
-// tick after the reels have been moved and drawn. The lane-and-exit strip drawn
-// here is shared with the QuillmorPlat machine.
+// tick after the reels have been moved and drawn; both hand over to the machine's
+// object (cubewick.h), which draws the lane and exit through the shared contract.
 //
 // Sections: loader; the tick; walking and eating; dying; the SPIN control.
 #include "game/shell/game.h"
@@ -13,7 +13,6 @@ namespace {
 
 constexpr int kReels = 6;
 constexpr int kSoundBank = 2;  // the only machine on the second bank: entering it reloads
-constexpr int kStartLives = 3;
 
 enum CubewickPhase { CW_READY = 0, CW_WALKING = 1, CW_AT_END = 2, CW_DYING = 3, CW_OVER = 5 };
 enum Symbol { SYM_DOT = 1, SYM_BONUS = 2, SYM_POWER = 3, SYM_FIRST_MONSTER = 4, SYM_LAST_MONSTER = 7 };
@@ -29,24 +28,22 @@ constexpr int kDyingTo = 63;         // ... over 31 ticks
 constexpr int kFallenAnim = 8;       // frame 18, kept until the next spin
 
 constexpr int kEatenOverlay = 19;  // sheet frame 18 drawn over an eaten cell
-constexpr int kCellInts = 5;
-constexpr int kReelInts = 500;
-constexpr int kOverlayInt = 1;
 
 constexpr int kDotScore = 5;
 constexpr int kBonusScore = 25;
 constexpr int kPowerScore = 50;
 constexpr int kMonsterScore = 50;
 
-constexpr int kSfxEat = 11;
-constexpr int kSfxEnd = 12;
-constexpr int kSfxDie = 13;
-constexpr int kSfxBonus = 14;
-constexpr int kSfxPower = 15;
-constexpr int kSfxMonster = 16;
+constexpr int kSfxEat = kSfxBank1;
+constexpr int kSfxEnd = kSfxBank2;
+constexpr int kSfxDie = kSfxBank3;
+constexpr int kSfxBonus = kSfxBank4;
+constexpr int kSfxPower = kSfxBank5;
+constexpr int kSfxMonster = kSfxBank6;
 
-constexpr int kSlotReels = 1;
-constexpr float kLaneAlpha = 0.8f;
+
+const ReelSetup kCubewickReels = {"Reel_Cubewick", kSoundBank, kReels, {0, 80, 180}, {0, 40, 80},
+                                  {50, 15, 20, 4, 3, 4, 4}, {}};
 
 }  // namespace
 
@@ -54,19 +51,8 @@ constexpr float kLaneAlpha = 0.8f;
 // Loader
 // ===========================================================================
 
-int kx_Tumbleroo_MyApp::m_LoadGame_Cubewick() {
-    reelFrameR = 0;
-    reelFrameG = 80;
-    reelFrameB = 180;
-    reelBackR = 0;
-    reelBackG = 40;
-    reelBackB = 80;
-    reelGap = 0;
-    reelCount = kReels;
-    m_LoadReels(String("Reel_Cubewick"), kSoundBank);
-    m_PutReels(50, 15, 20, 4, 3, 4, 4, 0, 0, 0, 0, 0, 0, 0, 0, 0);
-    lives = kStartLives;
-    phase = CW_READY;
+int kx_Tumbleroo_Cubewick::Load() {
+    game.m_StartMachine(kCubewickReels);
     walkerPos = kWalkerStart;
     walkerStep = 0;
     walkerAnim = 0;
@@ -79,42 +65,28 @@ int kx_Tumbleroo_MyApp::m_LoadGame_Cubewick() {
 
 // Nothing walks while any reel still moves, even in the walking phase. The end of
 // the row and the end of the dying are both settled in the tick they happen.
-int kx_Tumbleroo_MyApp::m_Game_Cubewick() {
-    const int half = (reelPitch + reelGap) / 2;
-    m_DrawLaneAndExit(static_cast<float>(half));
-    m_DrawWalker(static_cast<float>(half));
-    if (phase == CW_WALKING && reelsMoving == 0) m_WalkCubewick();
-    if (phase == CW_AT_END) {
-        m_PlaySFX(kSfxEnd, 1, 1, 0);
-        phase = CW_READY;
+int kx_Tumbleroo_Cubewick::Tick() {
+    controls.Clear();
+    const int half = (game.reels.reelPitch + game.reels.reelGap) / 2;
+    game.m_DrawLaneAndExit(static_cast<float>(half));
+    DrawWalker(static_cast<float>(half));
+    if (game.phase == CW_WALKING && game.reels.reelsMoving == 0) Walk();
+    if (game.phase == CW_AT_END) {
+        game.m_PlaySFX(kSfxEnd, 1, 1, 0);
+        game.phase = CW_READY;
     }
-    if (phase == CW_DYING) m_CubewickDying();
-    m_CubewickSpinControl();
+    if (game.phase == CW_DYING) Dying();
+    SpinControl();
     return 0;
 }
 
-// The dark lane from the left screen edge up to the reel window and the exit square
-// right of it, one row high on the pay line. half is half a column in symbol pixels.
-int kx_Tumbleroo_MyApp::m_DrawLaneAndExit(float half) {
-    const float s = reelScale;
-    const float cx = reelCentreX;
-    const float cy = reelCentreY;
-    const float c = s * static_cast<float>(reelPitch);
-    const float n = static_cast<float>(reelCount);
-    m_ResetDraw();
-    m_SetCol(0, 0, 0, kLaneAlpha);
-    m_Rect(-1, cy - c / 2, cx - s * half * n - 2, c);
-    m_Rect(cx + s * half * n + 2, cy - c / 2, c, c);
-    return 0;
-}
-
-int kx_Tumbleroo_MyApp::m_DrawWalker(float half) {
-    const float s = reelScale;
-    const float n = static_cast<float>(reelCount);
-    const float x = reelCentreX - half * s * (n - 2 * (walkerPos + 1 + walkerStep) + kWalkerNudge) - 2;
-    m_SetSize(s, s);
-    m_SetCol(255, 255, 255, 1);
-    m_DrawImg(kSlotReels, x, reelCentreY, static_cast<float>(kWalkerFrame + walkerAnim / kAnimPerFrame));
+int kx_Tumbleroo_Cubewick::DrawWalker(float half) {
+    const float s = game.reels.reelScale;
+    const float n = static_cast<float>(game.reels.reelCount);
+    const float x = game.reels.reelCentreX - half * s * (n - 2 * (walkerPos + 1 + walkerStep) + kWalkerNudge) - 2;
+    game.m_SetSize(s, s);
+    game.m_SetCol(255, 255, 255, 1);
+    game.m_DrawImg(kImgReels, x, game.reels.reelCentreY, static_cast<float>(kWalkerFrame + walkerAnim / kAnimPerFrame));
     return 0;
 }
 
@@ -124,44 +96,43 @@ int kx_Tumbleroo_MyApp::m_DrawWalker(float half) {
 
 // The cell is eaten on the tick the walker arrives on it; reaching index reelCount
 // is the end of the row.
-int kx_Tumbleroo_MyApp::m_WalkCubewick() {
+int kx_Tumbleroo_Cubewick::Walk() {
     walkerAnim = (walkerAnim + 1) % kWalkCycle;
     walkerStep += kStride;
     if (walkerStep < 1) return 0;
     walkerStep = 0;
     walkerPos += 1;
-    const float n = static_cast<float>(reelCount);
-    if (walkerPos > -1 && walkerPos < n) m_EatCell(static_cast<int>(walkerPos));
-    if (walkerPos == n) phase = CW_AT_END;
+    const float n = static_cast<float>(game.reels.reelCount);
+    if (walkerPos > -1 && walkerPos < n) EatCell(static_cast<int>(walkerPos));
+    if (walkerPos == n) game.phase = CW_AT_END;
     return 0;
 }
 
 // Eats the pay-line cell of the reel. Every symbol leaves the eaten mark, the fatal
 // monster included, so the walker's last cell shows where it fell.
-int kx_Tumbleroo_MyApp::m_EatCell(int reel) {
-    const int cell = reel * kReelInts + reelPos[reel] * kCellInts;
-    const int symbol = reelCells[cell];
+int kx_Tumbleroo_Cubewick::EatCell(int reel) {
+    const int symbol = game.reels.PaySymbol(reel);
     if (symbol < SYM_DOT || symbol > SYM_LAST_MONSTER) return 0;
-    reelCells[cell + kOverlayInt] = kEatenOverlay;
+    game.reels.PayOverlay(reel) = kEatenOverlay;
     if (symbol == SYM_DOT) {
-        score += kDotScore;
-        m_PlaySFX(kSfxEat, 1, 1, 0);
+        game.score += kDotScore;
+        game.m_PlaySFX(kSfxEat, 1, 1, 0);
     } else if (symbol == SYM_BONUS) {
-        score += kBonusScore;
-        m_PlaySFX(kSfxEat, 1, 1, 0);
-        m_PlaySFX(kSfxBonus, 1, 1, 0);
+        game.score += kBonusScore;
+        game.m_PlaySFX(kSfxEat, 1, 1, 0);
+        game.m_PlaySFX(kSfxBonus, 1, 1, 0);
     } else if (symbol == SYM_POWER) {
-        symbolBank = 1;
-        score += kPowerScore;
-        m_PlaySFX(kSfxEat, 1, 1, 0);
-        m_PlaySFX(kSfxPower, 1, 1, 0);
-    } else if (symbolBank == 1) {
-        score += kMonsterScore;
-        m_PlaySFX(kSfxMonster, 1, 1, 0);
+        game.reels.symbolBank = 1;
+        game.score += kPowerScore;
+        game.m_PlaySFX(kSfxEat, 1, 1, 0);
+        game.m_PlaySFX(kSfxPower, 1, 1, 0);
+    } else if (game.reels.symbolBank == 1) {
+        game.score += kMonsterScore;
+        game.m_PlaySFX(kSfxMonster, 1, 1, 0);
     } else {
-        phase = CW_DYING;
+        game.phase = CW_DYING;
         walkerAnim = kDyingFrom;
-        m_PlaySFX(kSfxDie, 1, 1, 0);
+        game.m_PlaySFX(kSfxDie, 1, 1, 0);
     }
     return 0;
 }
@@ -172,18 +143,11 @@ int kx_Tumbleroo_MyApp::m_EatCell(int reel) {
 
 // The first step runs in the tick the monster was met, so the whole fall takes 31
 // ticks; the life goes at its end.
-int kx_Tumbleroo_MyApp::m_CubewickDying() {
+int kx_Tumbleroo_Cubewick::Dying() {
     walkerAnim += 1;
     if (walkerAnim < kDyingTo) return 0;
     walkerAnim = kFallenAnim;
-    lives -= 1;
-    if (lives > 0) {
-        phase = CW_READY;
-    } else {
-        gameOver = 1;
-        phase = CW_OVER;
-    }
-    return 0;
+    return game.m_LoseLife(CW_READY, CW_OVER);
 }
 
 // ===========================================================================
@@ -191,16 +155,22 @@ int kx_Tumbleroo_MyApp::m_CubewickDying() {
 // ===========================================================================
 
 // A spin puts the walker back in the lane and ends the power.
-int kx_Tumbleroo_MyApp::m_CubewickSpinControl() {
-    const bool ready = reelsMoving == 0 && phase == CW_READY;
-    static const String kSpinLabel("SPIN!");  // drawn every tick: made once
-    const int pressed = m_DrawSpin(kSpinLabel, ready ? 1 : 0);
-    if (pressed == 0 || pointerUsed != 0 || !ready) return 0;
-    m_StartSpin();
-    phase = CW_WALKING;
+int kx_Tumbleroo_Cubewick::SpinControl() {
+    const int spun = game.m_SpinControl(game.phase == CW_READY);
+    controls.Add(game.lastButton, 0);
+    if (spun == 0) return 0;
+    game.phase = CW_WALKING;
     walkerPos = kWalkerStart;
     walkerStep = 0;
-    symbolBank = 0;
+    game.reels.symbolBank = 0;
     walkerAnim = 0;
     return 0;
 }
+
+// ===========================================================================
+// The game object's named entry points
+// ===========================================================================
+
+int kx_Tumbleroo_MyApp::m_LoadGame_Cubewick() { return cubewick.Load(); }
+
+int kx_Tumbleroo_MyApp::m_Game_Cubewick() { return cubewick.Tick(); }

@@ -12,9 +12,6 @@ namespace {
 
 constexpr int kDice = 5;
 constexpr int kFaces = 6;
-constexpr int kReelInts = 500;
-constexpr int kCellInts = 5;
-constexpr int kStartLives = 3;
 
 // Phases of a turn.
 constexpr int kPhaseFirstSpin = 0;
@@ -23,6 +20,8 @@ constexpr int kPhaseScoring = 2;
 constexpr int kPhaseBanner = 3;
 constexpr int kPhaseTurnOver = 4;
 
+constexpr int kHoldRow = 0;            // rows of the controls: the HOLD buttons, then SPIN
+constexpr int kSpinRow = 1;
 constexpr int kScoreDelay = 30;        // ticks between the reels' stop and the scoring
 
 // HOLD buttons: 1.5 cells below the pay line; the unheld ones pulse red, each reel
@@ -32,9 +31,8 @@ constexpr int kPulseLagMs = 160;
 constexpr int kPulseSlowdown = 3;
 constexpr int kPulseSteps = 200;
 constexpr int kPulseFloor = 50;
-constexpr int kSfxHold = 99;
-constexpr int kSfxHand = 12;
-constexpr int kSfxNoHand = 13;
+constexpr int kSfxHand = kSfxBank2;
+constexpr int kSfxNoHand = kSfxBank3;
 
 // The banner runs from W + 512 to below -512, 12 units a tick; it rests in the
 // middle while within 256 of it and fades in and out over the 256 beyond.
@@ -44,6 +42,14 @@ constexpr float kBannerStep = 12;
 constexpr float kBandHeight = 32;
 constexpr float kNameRow = 0.3f;
 constexpr float kValueRow = 0.55f;
+
+// Five dice reels filling the whole width: no room beside the bank.
+ReelSetup DiceReels() {
+    ReelSetup setup = {"Reel_Dice", 1, kDice, {20, 120, 20}, {0, 80, 0}, {17, 16, 17, 16, 17, 17}, {}};
+    setup.rules.extraColumns = 0;
+    return setup;
+}
+const ReelSetup kDiceReels = DiceReels();
 
 struct Hand {
     const char* name;
@@ -90,19 +96,8 @@ bool HasCount(const int* counts, int n) {
 // Loader
 // ===========================================================================
 
-int kx_Tumbleroo_MyApp::m_LoadGame_Dice() {
-    reelFrameR = 20;
-    reelFrameG = 120;
-    reelFrameB = 20;
-    reelBackR = 0;
-    reelBackG = 80;
-    reelBackB = 0;
-    reelGap = 0;
-    reelCount = kDice;
-    m_LoadReels(String("Reel_Dice"), 1);
-    m_PutReels(17, 16, 17, 16, 17, 17, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);
-    lives = kStartLives;
-    phase = kPhaseFirstSpin;
+int kx_Tumbleroo_Dice::Load() {
+    game.m_StartMachine(kDiceReels);
     return 0;
 }
 
@@ -110,69 +105,72 @@ int kx_Tumbleroo_MyApp::m_LoadGame_Dice() {
 // One tick
 // ===========================================================================
 
-int kx_Tumbleroo_MyApp::m_Game_Dice() {
-    m_ResetDraw();
-    if (phase == kPhaseFirstSpin) {
-        for (int i = 0; i < reelCount; ++i) holds[i] = 0;
+int kx_Tumbleroo_Dice::Tick() {
+    controls.Clear();
+    game.m_ResetDraw();
+    if (game.phase == kPhaseFirstSpin) {
+        for (int i = 0; i < game.reels.reelCount; ++i) game.reels.holds[i] = 0;
     }
-    m_DiceHolds();
+    Holds();
     // The hand is scored on the 30th tick with every reel at rest, and the banner
     // starts in that same tick.
-    if (phase == kPhaseScoring && reelsMoving == 0) {
+    if (game.phase == kPhaseScoring && game.reels.reelsMoving == 0) {
         bool waiting = false;
         if (delay > 0) {
             delay -= 1;
             waiting = delay > 0;
         }
-        if (!waiting) m_ScoreDice();
+        if (!waiting) Score();
     }
-    if (phase == kPhaseBanner) m_DiceBanner();
+    if (game.phase == kPhaseBanner) Banner();
     // Once the last life has gone the machine stays in this phase, so the end of the
     // turn is counted once: the game-over ticks that follow take no further lives.
-    if (phase == kPhaseTurnOver && gameOver == 0) m_DiceEndTurn();
-    m_DiceSpinButton();
+    if (game.phase == kPhaseTurnOver && game.gameOver == 0) EndTurn();
+    SpinButton();
     return 0;
 }
 
 // A flip is taken in every phase but only lasts between the two spins: the first
 // phase clears the holds every tick and each spin clears them after use.
-int kx_Tumbleroo_MyApp::m_DiceHolds() {
-    const bool choosing = phase == kPhaseSecondSpin && reelsMoving == 0;
-    const float y = reelCentreY + kHoldRowsBelow * static_cast<float>(reelPitch) * reelScale + 2;
+int kx_Tumbleroo_Dice::Holds() {
+    const bool choosing = game.phase == kPhaseSecondSpin && game.reels.reelsMoving == 0;
+    const float y = game.reels.reelCentreY + kHoldRowsBelow * static_cast<float>(game.reels.reelPitch) * game.reels.reelScale + 2;
     const int now = kx_app_Millisecs();
     for (int i = 0; i < kDice; ++i) {
         int lit = 0;
-        if (choosing && holds[i] != 0) {
-            m_SetCol(0, 80, 180, kAbsent);
+        if (choosing && game.reels.holds[i] != 0) {
+            game.m_SetCol(0, 80, 180, 1);
         } else if (choosing) {
             const int red = kPulseFloor + ((kPulseLagMs * i + now) / kPulseSlowdown) % kPulseSteps;
-            m_SetCol(static_cast<float>(red), 0, 0, kAbsent);
+            game.m_SetCol(static_cast<float>(red), 0, 0, 1);
             lit = 1;
         } else {
-            m_SetCol(180, 0, 0, kAbsent);
+            game.m_SetCol(180, 0, 0, 1);
         }
         static const String kHoldLabel("HOLD");  // drawn every tick: made once
-        const int pressed = m_BButton(m_ReelColumnX(i), y, kHoldLabel, lit, 1, 1);
-        if (pressed != 0 && pointerDown != 0 && pointerUsed == 0) {
-            holds[i] = 1 - holds[i];
-            pointerUsed = 1;
-            m_PlaySFX(kSfxHold, 1, 1, 0);
+        const int pressed = game.m_BButton(game.reels.ColumnX(i), y, kHoldLabel, lit, 1, 1);
+        controls.Add(game.lastButton, kHoldRow);
+        if (pressed != 0 && game.pointerDown != 0 && game.pointerUsed == 0) {
+            game.reels.holds[i] = 1 - game.reels.holds[i];
+            game.pointerUsed = 1;
+            game.m_PlaySFX(kSfxTick, 1, 1, 0);
         }
     }
     return 0;
 }
 
 // Two spins a turn; the button is lit while one is left and every reel is at rest.
-int kx_Tumbleroo_MyApp::m_DiceSpinButton() {
-    const bool canSpin = phase == kPhaseFirstSpin || phase == kPhaseSecondSpin;
-    const int spinsLeft = phase == kPhaseFirstSpin ? 2 : phase == kPhaseSecondSpin ? 1 : 0;
+int kx_Tumbleroo_Dice::SpinButton() {
+    const bool canSpin = game.phase == kPhaseFirstSpin || game.phase == kPhaseSecondSpin;
+    const int spinsLeft = game.phase == kPhaseFirstSpin ? 2 : game.phase == kPhaseSecondSpin ? 1 : 0;
     const String label = String("SPIN ") + String(spinsLeft) + String(" ");
-    const int pressed = m_DrawSpin(label, canSpin && reelsMoving == 0 ? 1 : 0);
-    if (pressed == 0 || pointerUsed != 0 || reelsMoving != 0 || !canSpin) return 0;
+    const int pressed = game.m_DrawSpin(label, canSpin && game.reels.reelsMoving == 0 ? 1 : 0);
+    controls.Add(game.lastButton, kSpinRow);
+    if (pressed == 0 || game.pointerUsed != 0 || game.reels.reelsMoving != 0 || !canSpin) return 0;
     // Held reels keep their dice; the spin releases every hold.
-    m_StartSpin();
+    game.m_StartSpin();
     delay = kScoreDelay;
-    phase += 1;
+    game.phase += 1;
     return 0;
 }
 
@@ -182,17 +180,17 @@ int kx_Tumbleroo_MyApp::m_DiceSpinButton() {
 
 // The hand is the highest-valued pattern the pay line shows; no two patterns of
 // equal value can match the same dice, so the order of the tests does not matter.
-int kx_Tumbleroo_MyApp::m_DiceHand() {
+int kx_Tumbleroo_Dice::ReadHand() {
     handName = String(kNothing.name);
     handValue = kNothing.value;
     int dice[kDice];
-    for (int i = 0; i < kDice; ++i) dice[i] = reelCells[i * kReelInts + reelPos[i] * kCellInts];
+    for (int i = 0; i < kDice; ++i) dice[i] = game.reels.PaySymbol(i);
     for (int f = 1; f <= kFaces; ++f) faceCounts[f] = 0;
     // A face outside 1..6 (a strip a machine has rewritten) counts toward no pattern.
     for (int i = 0; i < kDice; ++i) {
         if (dice[i] >= 1 && dice[i] <= kFaces) faceCounts[dice[i]] += 1;
     }
-    const int* counts = faceCounts.Data();
+    const int* counts = faceCounts;
     auto offer = [this](const Hand& hand) {
         if (hand.value > handValue) {
             handName = String(hand.name);
@@ -210,14 +208,14 @@ int kx_Tumbleroo_MyApp::m_DiceHand() {
 }
 
 // The faces' sum is added whatever the hand, "NOTHING" included.
-int kx_Tumbleroo_MyApp::m_ScoreDice() {
-    m_DiceHand();
+int kx_Tumbleroo_Dice::Score() {
+    ReadHand();
     bannerX = kx_Tumbleroo_jscrw + kBannerReach;
     int faces = 0;
-    for (int i = 0; i < kDice; ++i) faces += reelCells[i * kReelInts + reelPos[i] * kCellInts];
-    score += handValue + faces;
-    phase = kPhaseBanner;
-    m_PlaySFX(handValue == 0 ? kSfxNoHand : kSfxHand, 1, 1, 0);
+    for (int i = 0; i < kDice; ++i) faces += game.reels.PaySymbol(i);
+    game.score += handValue + faces;
+    game.phase = kPhaseBanner;
+    game.m_PlaySFX(handValue == 0 ? kSfxNoHand : kSfxHand, 1, 1, 0);
     return 0;
 }
 
@@ -226,8 +224,9 @@ int kx_Tumbleroo_MyApp::m_ScoreDice() {
 // ===========================================================================
 
 // The name slides in from the right while the value slides in from the left; both
-// rest in the middle, then leave the opposite way, fading with their bands.
-int kx_Tumbleroo_MyApp::m_DiceBanner() {
+// rest in the middle, then leave the opposite way; the bands fade, the texts over
+// them stay opaque as every machine's colours do (contract.cpp).
+int kx_Tumbleroo_Dice::Banner() {
     const float w = kx_Tumbleroo_jscrw;
     const float h = kx_Tumbleroo_jscrh;
     const int d = static_cast<int>(bannerX - w / 2);
@@ -243,27 +242,35 @@ int kx_Tumbleroo_MyApp::m_DiceBanner() {
     if (fade > 1) fade = 1;
     if (fade < 0) fade = 0;
     const int textX = static_cast<int>(w / 2 + static_cast<float>(offset));
-    m_SetSize(3, kAbsent);
-    m_SetCol(0, 0, 0, 1 - fade);
-    m_Rect(-1, h * kNameRow - kBandHeight / 2, w + 1, kBandHeight);
-    m_Rect(-1, h * kValueRow - kBandHeight / 2, w + 1, kBandHeight);
-    m_SetSize(2, kAbsent);
-    m_SetCol(255, 125, 0, kAbsent);
-    m_Text(static_cast<float>(textX), h * kNameRow, handName, 1, 0.8f);
-    m_SetCol(0, 125, 255, kAbsent);
-    m_Text(w - static_cast<float>(textX), h * kValueRow, String(handValue), 1, 0.8f);
+    game.m_SetSize(3, kAbsent);
+    game.m_SetCol(0, 0, 0, 1 - fade);
+    game.m_Rect(-1, h * kNameRow - kBandHeight / 2, w + 1, kBandHeight);
+    game.m_Rect(-1, h * kValueRow - kBandHeight / 2, w + 1, kBandHeight);
+    game.m_SetSize(2, kAbsent);
+    game.m_SetCol(255, 125, 0, 1);
+    game.m_Text(static_cast<float>(textX), h * kNameRow, handName, 1, 0.8f);
+    game.m_SetCol(0, 125, 255, 1);
+    game.m_Text(w - static_cast<float>(textX), h * kValueRow, String(handValue), 1, 0.8f);
     bannerX -= kBannerStep;
-    if (bannerX < -kBannerReach) phase = kPhaseTurnOver;
+    if (bannerX < -kBannerReach) game.phase = kPhaseTurnOver;
     return 0;
 }
 
 // A turn without a hand costs a life; the last one ends the game.
-int kx_Tumbleroo_MyApp::m_DiceEndTurn() {
-    if (handValue == 0) lives -= 1;
-    if (lives == 0) {
-        gameOver = 1;
-    } else if (lives > 0) {
-        phase = kPhaseFirstSpin;
+int kx_Tumbleroo_Dice::EndTurn() {
+    if (handValue == 0) game.lives -= 1;
+    if (game.lives == 0) {
+        game.gameOver = 1;
+    } else if (game.lives > 0) {
+        game.phase = kPhaseFirstSpin;
     }
     return 0;
 }
+
+// ===========================================================================
+// The game object's named entry points
+// ===========================================================================
+
+int kx_Tumbleroo_MyApp::m_LoadGame_Dice() { return dice.Load(); }
+
+int kx_Tumbleroo_MyApp::m_Game_Dice() { return dice.Tick(); }

@@ -15,13 +15,7 @@ namespace {
 enum FizzPhase { kFizzReady = 0, kFizzSpun = 1, kFizzNudging = 2, kFizzFading = 3 };
 
 constexpr int kFizzReels = 6;
-constexpr int kFizzStartLives = 3;
-constexpr int kSlotReelSheet = 1;      // the arrows are frames of the reel sheet
 constexpr int kStandardSoundSet = 1;
-constexpr int kFizzStripCells = 100;
-constexpr int kFizzReelInts = 500;
-constexpr int kFizzCellInts = 5;
-constexpr int kFizzOverlayInt = 1;
 constexpr int kFizzLitOffset = 8;      // a matched cell shows its symbol's lit frame
 constexpr int kFizzEmptied = 32;       // overlay of a cell emptied by an earlier run
 constexpr int kFizzUnmatchable = 100;  // matched cells key as reel - 100: never equal
@@ -35,6 +29,7 @@ constexpr float kArrowRows = 2.5f;     // arrows sit two and a half cells off th
 constexpr float kArrowDimAlpha = 0.5f;
 constexpr float kNudgeFrictions = 24;  // a nudge's start speed, in units of the friction
 
+constexpr int kSpinRow = 2;            // below the two rows of arrows
 constexpr int kPortraitNudges = 3;
 constexpr float kLandscapeNudgeRange = 4.9f;  // 1 + trunc(u * 4.9): 1 to 5 nudges
 constexpr int kRunPause = 8;           // ticks between two scoring runs
@@ -47,20 +42,22 @@ constexpr float kOuterRowPitch = 0.5f;
 constexpr float kPayLinePitch = 0.9f;
 constexpr int kBonusRun = 4;           // runs this long restore a life ...
 constexpr int kBonusLivesBelow = 5;    // ... unless this many are held
-constexpr int kSfxRun = 1;
-constexpr int kSfxLife = 11;
 
 constexpr float kPanelShift = 0.25f;   // counter and button either side of the panel centre
 constexpr float kPanelDrop = 0.3f;     // landscape: counter below the button
 constexpr float kCounterHalfW = 50;
 constexpr float kCounterHalfH = 32;
 
-int FizzCell(int reel, int pos) { return reel * kFizzReelInts + pos * kFizzCellInts; }
-
-int WrapPos(int pos) {
-    pos %= kFizzStripCells;
-    return pos < 0 ? pos + kFizzStripCells : pos;
+// A short window of five rows either side, and the lit cells fade while the turn
+// ends (the alpha follows the fade in m_Game_Fizzcrate).
+ReelSetup FizzReels() {
+    ReelSetup setup = {"Reel_Fizzcrate", kStandardSoundSet, kFizzReels, {0, 80, 0}, {80, 40, 0},
+                       {13, 12, 13, 12, 13, 12, 13, 12}, {}};
+    setup.rules.rowsShown = 5;
+    setup.rules.windowReach = 2.2f;
+    return setup;
 }
+const ReelSetup kFizzReelSetup = FizzReels();
 
 }  // namespace
 
@@ -68,20 +65,9 @@ int WrapPos(int pos) {
 // Loader
 // ===========================================================================
 
-int kx_Tumbleroo_MyApp::m_LoadGame_Fizzcrate() {
-    reelFrameR = 0;
-    reelFrameG = 80;
-    reelFrameB = 0;
-    reelBackR = 80;
-    reelBackG = 40;
-    reelBackB = 0;
-    reelGap = 0;
-    reelCount = kFizzReels;
-    m_LoadReels(String("Reel_Fizzcrate"), kStandardSoundSet);
-    m_PutReels(13, 12, 13, 12, 13, 12, 13, 12, 0, 0, 0, 0, 0, 0, 0, 0);
-    lives = kFizzStartLives;
+int kx_Tumbleroo_Fizzcrate::Load() {
+    game.m_StartMachine(kFizzReelSetup);
     nudges = 0;
-    phase = kFizzReady;
     return 0;
 }
 
@@ -91,13 +77,16 @@ int kx_Tumbleroo_MyApp::m_LoadGame_Fizzcrate() {
 
 // A search that found a run sends the phase back to 2 while delay runs down, so
 // fading only starts in the tick in which a search found nothing left to score.
-int kx_Tumbleroo_MyApp::m_Game_Fizzcrate() {
-    m_ResetDraw();
-    m_FizzArrows();
-    if (phase == kFizzNudging && reelsMoving == 0 && nudges == 0) m_FizzSearch();
-    if (phase == kFizzFading) m_FizzFade();
-    m_HighlightBar();
-    m_FizzPanel();
+int kx_Tumbleroo_Fizzcrate::Tick() {
+    controls.Clear();
+    game.m_ResetDraw();
+    Arrows();
+    if (game.phase == kFizzNudging && game.reels.reelsMoving == 0 && nudges == 0) Search();
+    if (game.phase == kFizzFading) Fade();
+    game.m_HighlightBar();
+    Panel();
+    // The lit cells stay on the strips while they fade; the next tick draws them so.
+    game.reels.rules.overlayAlpha = game.phase == kFizzFading ? fadeTimer / kFadeStart : 1;
     return 0;
 }
 
@@ -107,30 +96,31 @@ int kx_Tumbleroo_MyApp::m_Game_Fizzcrate() {
 
 // The arrows stay pressable while dim in phase 2; they only animate while the
 // first nudge of a turn is awaited.
-int kx_Tumbleroo_MyApp::m_FizzArrows() {
-    const float rowH = static_cast<float>(reelPitch) * reelScale;
+int kx_Tumbleroo_Fizzcrate::Arrows() {
+    const float rowH = static_cast<float>(game.reels.reelPitch) * game.reels.reelScale;
     for (int i = 0; i < kFizzReels; ++i) {
         for (int k = 0; k < 2; ++k) {
-            const float x = m_ReelColumnX(i);
-            const float y = reelCentreY + (k == 0 ? -kArrowRows : kArrowRows) * rowH + 2;
-            m_SetSize(reelScale, kAbsent);
-            m_SetCol(255, 255, 255, kAbsent);
+            const float x = game.reels.ColumnX(i);
+            const float y = game.reels.reelCentreY + (k == 0 ? -kArrowRows : kArrowRows) * rowH + 2;
+            game.m_SetSize(game.reels.reelScale, kAbsent);
+            game.m_SetCol(255, 255, 255, 1);
             int anim = 0;
-            if (phase == kFizzSpun && reelsMoving == 0) {
+            if (game.phase == kFizzSpun && game.reels.reelsMoving == 0) {
                 anim = ((kx_app_Millisecs() % kArrowCycleMs) / kArrowFrameMs + i) % kArrowFrames;
-                m_Alpha(1);
+                game.m_Alpha(1);
             } else {
-                m_Alpha(kArrowDimAlpha);
+                game.m_Alpha(kArrowDimAlpha);
             }
-            const int pressed = m_Button(kSlotReelSheet, x, y, kArrowFrameUp + kArrowFrameRow * k + anim);
-            const bool open = phase == kFizzSpun || phase == kFizzNudging;
-            if (pressed != 0 && pointerUsed == 0 && nudges >= 1 && reelsMoving == 0 && open) {
+            const int pressed = game.m_Button(kImgReels, x, y, kArrowFrameUp + kArrowFrameRow * k + anim);
+            controls.Add(game.lastButton, k);  // the up arrows' row, then the down arrows'
+            const bool open = game.phase == kFizzSpun || game.phase == kFizzNudging;
+            if (pressed != 0 && game.pointerUsed == 0 && nudges >= 1 && game.reels.reelsMoving == 0 && open) {
                 const float speed = kNudgeFrictions * kx_Tumbleroo_Friction;
-                reelSpeed[i] = k == 0 ? -speed : speed;
-                pointerUsed = 1;
+                game.reels.reelSpeed[i] = k == 0 ? -speed : speed;
+                game.pointerUsed = 1;
                 nudges -= 1;
-                phase = kFizzNudging;
-                reelsMoving = 1;
+                game.phase = kFizzNudging;
+                game.reels.reelsMoving = 1;
             }
         }
     }
@@ -144,57 +134,55 @@ int kx_Tumbleroo_MyApp::m_FizzArrows() {
 // Rows above, on and below the pay line, each left to right. Only the first
 // scorable run of a search scores: scoring sets delay, and the search repeats
 // each tick until delay is back at 0.
-int kx_Tumbleroo_MyApp::m_FizzSearch() {
-    phase = kFizzFading;
-    for (int row = -1; row <= 1; ++row) m_FizzSearchRow(row);
+int kx_Tumbleroo_Fizzcrate::Search() {
+    game.phase = kFizzFading;
+    for (int row = -1; row <= 1; ++row) SearchRow(row);
     if (delay > 0) {
         delay -= 1;
-        phase = kFizzNudging;
+        game.phase = kFizzNudging;
     }
     return 0;
 }
 
-int kx_Tumbleroo_MyApp::m_FizzSearchRow(int row) {
+int kx_Tumbleroo_Fizzcrate::SearchRow(int row) {
     int previous = -1;
     int run = 1;
     for (int i = 0; i < kFizzReels; ++i) {
-        const int cell = FizzCell(i, WrapPos(reelPos[i] + row));
-        const int key = reelCells[cell + kFizzOverlayInt] > 0 ? i - kFizzUnmatchable : reelCells[cell];
+        const int key = game.reels.PayOverlay(i, row) > 0 ? i - kFizzUnmatchable : game.reels.PaySymbol(i, row);
         if (key == previous) {
             run += 1;
             continue;
         }
         Print(String("C") + String(run));
-        if (run > 1 && delay == 0) m_FizzScoreRun(row, i - run, i - 1);
+        if (run > 1 && delay == 0) ScoreRun(row, i - run, i - 1);
         previous = key;
         run = 1;
     }
-    if (run > 1 && delay == 0) m_FizzScoreRun(row, kFizzReels - run, kFizzReels - 1);
+    if (run > 1 && delay == 0) ScoreRun(row, kFizzReels - run, kFizzReels - 1);
     fadeTimer = kFadeStart;
     return 0;
 }
 
-int kx_Tumbleroo_MyApp::m_FizzScoreRun(int row, int first, int last) {
+int kx_Tumbleroo_Fizzcrate::ScoreRun(int row, int first, int last) {
     const int n = last - first + 1;
     const float length = static_cast<float>(n);
     float pitch;
     if (row == 0) {
-        score += kPayLinePoints * n * n;
+        game.score += kPayLinePoints * n * n;
         pitch = length / 3 + kPayLinePitch;
     } else {
-        score += kOuterRowPoints * n * n;
+        game.score += kOuterRowPoints * n * n;
         pitch = length / 3 + kOuterRowPitch;
     }
     for (int j = first; j <= last; ++j) {
-        const int cell = FizzCell(j, WrapPos(reelPos[j] + row));
-        reelCells[cell + kFizzOverlayInt] = reelCells[cell] + kFizzLitOffset;
+        game.reels.PayOverlay(j, row) = game.reels.PaySymbol(j, row) + kFizzLitOffset;
     }
-    if (n >= kBonusRun && lives < kBonusLivesBelow) {
-        lives += 1;
-        m_PlaySFX(kSfxLife, 1, 1, 0);
+    if (n >= kBonusRun && game.lives < kBonusLivesBelow) {
+        game.lives += 1;
+        game.m_PlaySFX(kSfxBank1, 1, 1, 0);
     }
     delay = kRunPause;
-    m_PlaySFX(kSfxRun, pitch, 1, 0);
+    game.m_PlaySFX(kSfxChime, pitch, 1, 0);
     return 0;
 }
 
@@ -204,18 +192,17 @@ int kx_Tumbleroo_MyApp::m_FizzScoreRun(int row, int first, int last) {
 
 // The lit cells stay lit on the strips (drawn fading by the reel display) until
 // the fade ends; then they are emptied until the next spin clears the overlays.
-int kx_Tumbleroo_MyApp::m_FizzFade() {
+int kx_Tumbleroo_Fizzcrate::Fade() {
     fadeTimer -= kFadeStep;
     if (fadeTimer >= 1) return 0;
-    lives -= 1;
-    phase = kFizzReady;
-    for (int r = 0; r < reelCount; ++r) {
-        for (int c = 0; c < kFizzStripCells; ++c) {
-            const int cell = FizzCell(r, c);
-            if (reelCells[cell + kFizzOverlayInt] > 0) reelCells[cell + kFizzOverlayInt] = kFizzEmptied;
+    game.lives -= 1;
+    game.phase = kFizzReady;
+    for (int r = 0; r < game.reels.reelCount; ++r) {
+        for (int c = 0; c < kStripCells; ++c) {
+            if (game.reels.Overlay(r, c) > 0) game.reels.Overlay(r, c) = kFizzEmptied;
         }
     }
-    if (lives == 0) gameOver = 1;
+    if (game.lives == 0) game.gameOver = 1;
     return 0;
 }
 
@@ -223,44 +210,53 @@ int kx_Tumbleroo_MyApp::m_FizzFade() {
 // The panel: nudge counter and SPIN
 // ===========================================================================
 
-// Colours without an alpha keep the highlight bar's alpha, as the counter and the
-// button backing have always been drawn.
-int kx_Tumbleroo_MyApp::m_FizzPanel() {
-    float cx = spinX;
-    float cy = spinY + kPanelDrop * spinH;
-    float bx = spinX;
-    if (landscape == 0) {
-        cx = spinX - kPanelShift * spinW;
-        cy = spinY;
-        bx = spinX + kPanelShift * spinW;
+// The counter and the button backing are opaque, as every machine's colours are
+// (contract.cpp), whatever alpha the highlight bar left behind.
+int kx_Tumbleroo_Fizzcrate::Panel() {
+    float cx = game.spinX;
+    float cy = game.spinY + kPanelDrop * game.spinH;
+    float bx = game.spinX;
+    if (game.landscape == 0) {
+        cx = game.spinX - kPanelShift * game.spinW;
+        cy = game.spinY;
+        bx = game.spinX + kPanelShift * game.spinW;
     }
-    const float by = spinY;
-    m_SetSize(1, kAbsent);
-    m_SetCol(0, 0, 0, kAbsent);
-    m_Rect(cx - kCounterHalfW, cy - kCounterHalfH, 2 * kCounterHalfW, 2 * kCounterHalfH);
-    m_SetCol(100, 255, 100, kAbsent);
-    m_SetSize(2, kAbsent);
-    m_Text(cx, cy, String(" ") + String(nudges), 1, 1);
-    m_SetSize(1, kAbsent);
-    m_SetCol(255, 255, 255, kAbsent);
+    const float by = game.spinY;
+    game.m_SetSize(1, kAbsent);
+    game.m_SetCol(0, 0, 0, 1);
+    game.m_Rect(cx - kCounterHalfW, cy - kCounterHalfH, 2 * kCounterHalfW, 2 * kCounterHalfH);
+    game.m_SetCol(100, 255, 100, 1);
+    game.m_SetSize(2, kAbsent);
+    game.m_Text(cx, cy, String(" ") + String(nudges), 1, 1);
+    game.m_SetSize(1, kAbsent);
+    game.m_SetCol(255, 255, 255, 1);
     static const String kNudgesLabel("Nudges");  // drawn every tick: made once
-    m_Text(cx, cy - kCounterHalfH, kNudgesLabel, 1, 1);
+    game.m_Text(cx, cy - kCounterHalfH, kNudgesLabel, 1, 1);
 
-    m_SetCol(0, 120, 0, kAbsent);
-    const int ready = reelsMoving == 0 && phase == kFizzReady ? 1 : 0;
+    game.m_SetCol(0, 120, 0, 1);
+    const int ready = game.reels.reelsMoving == 0 && game.phase == kFizzReady ? 1 : 0;
     static const String kSpinLabel("SPIN!");  // drawn every tick: made once
-    const int pressed = m_AButton(bx, by, kSpinLabel, ready, 1, 1);
-    if (pressed != 0 && pointerUsed == 0 && ready == 1) {
-        m_StartSpin();
-        phase = kFizzSpun;
-        if (landscape == 0) {
+    const int pressed = game.m_AButton(bx, by, kSpinLabel, ready, 1, 1);
+    controls.Add(game.lastButton, kSpinRow);
+    if (pressed != 0 && game.pointerUsed == 0 && ready == 1) {
+        game.m_StartSpin();
+        game.phase = kFizzSpun;
+        if (game.landscape == 0) {
             nudges = kPortraitNudges;
             delay = kRunPause;
         }
     }
     // Landscape turns draw their nudges while the reels roll; the last draw stands.
-    if (landscape != 0 && phase == kFizzSpun && reelsMoving != 0) {
+    if (game.landscape != 0 && game.phase == kFizzSpun && game.reels.reelsMoving != 0) {
         nudges = 1 + static_cast<int>(kx_random_Rnd() * kLandscapeNudgeRange);
     }
     return 0;
 }
+
+// ===========================================================================
+// The game object's named entry points
+// ===========================================================================
+
+int kx_Tumbleroo_MyApp::m_LoadGame_Fizzcrate() { return fizzcrate.Load(); }
+
+int kx_Tumbleroo_MyApp::m_Game_Fizzcrate() { return fizzcrate.Tick(); }

@@ -14,7 +14,6 @@ namespace {
 
 constexpr int kReels = 8;
 constexpr int kSoundBank = 1;
-constexpr int kStartLives = 3;
 constexpr int kPitch = 32;  // no gap on this machine
 
 enum PlatPhase { QP_READY = 0, QP_RUNNING = 1, QP_DYING = 2, QP_EXIT = 3, QP_OVER = 5 };
@@ -39,10 +38,6 @@ constexpr int kExitAnim = 31;       // frame 31
 constexpr int kRunTicks = 600;      // still ticks per run
 constexpr int kRideCells = 24;      // a speed of 24 x friction turns a reel exactly one cell
 
-constexpr int kCellInts = 5;
-constexpr int kReelInts = 500;
-constexpr int kReelCells = 100;
-constexpr int kOverlayInt = 1;
 constexpr int kCollectedOverlay = 1;  // a collected coin shows as floor
 
 constexpr int kCoinScore = 25;
@@ -51,14 +46,15 @@ constexpr int kWalkScore = 5;
 constexpr int kTurnScore = 10;
 constexpr int kExitScore = 100;
 
-constexpr int kSfxCoin = 11;
-constexpr int kSfxExit = 12;
-constexpr int kSfxDie = 13;
-constexpr int kSfxStep = 14;
+constexpr int kSfxCoin = kSfxBank1;
+constexpr int kSfxExit = kSfxBank2;
+constexpr int kSfxDie = kSfxBank3;
+constexpr int kSfxStep = kSfxBank4;
 
-constexpr int kSlotReels = 1;
 constexpr int kFrameLedge = 0;
 constexpr int kFrameEntrance = 10;
+
+const ReelSetup kPlatReels = {"Reel_Plat", kSoundBank, kReels, {180, 40, 0}, {0, 0, 0}, {50, 10, 10, 15, 5, 10}, {}};
 
 // Footsteps fall on these step values before the move: two per cell either way.
 bool IsFootstep(float step) { return step == 0.125f || step == 0.625f || step == -0.125f || step == -0.625f; }
@@ -69,24 +65,13 @@ bool IsFootstep(float step) { return step == 0.125f || step == 0.625f || step ==
 // Loader
 // ===========================================================================
 
-// The phase is left to the play flow, which zeroes it after every loader.
-int kx_Tumbleroo_MyApp::m_LoadGame_QuillmorPlat() {
-    reelFrameR = 180;
-    reelFrameG = 40;
-    reelFrameB = 0;
-    reelBackR = 0;
-    reelBackG = 0;
-    reelBackB = 0;
-    reelGap = 0;
-    reelCount = kReels;
-    m_LoadReels(String("Reel_Plat"), kSoundBank);
-    m_PutReels(50, 10, 10, 15, 5, 10, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0);
+int kx_Tumbleroo_QuillmorPlat::Load() {
+    game.m_StartMachine(kPlatReels);
     runnerPos = kLeftLedge;
     runnerStep = 0;
     runnerDir = 1;
     runnerAction = ACT_DECIDE;
     runnerAnim = 0;
-    lives = kStartLives;
     return 0;
 }
 
@@ -96,56 +81,51 @@ int kx_Tumbleroo_MyApp::m_LoadGame_QuillmorPlat() {
 
 // A death or the exit is settled in the same tick as the decision or the timer
 // that caused it.
-int kx_Tumbleroo_MyApp::m_Game_QuillmorPlat() {
-    reelPitch = kPitch;
-    m_DrawPlatLedges();
-    m_DrawRunner();
-    m_RunnerAction();
-    if (phase == QP_RUNNING) m_PlatRun();
-    if (phase == QP_DYING) {
-        m_PlaySFX(kSfxDie, 1, 1, 0);
-        lives -= 1;
-        if (lives > 0) {
-            phase = QP_READY;
-        } else {
-            gameOver = 1;
-            phase = QP_OVER;
-        }
+int kx_Tumbleroo_QuillmorPlat::Tick() {
+    controls.Clear();
+    game.reels.reelPitch = kPitch;
+    DrawLedges();
+    DrawRunner();
+    Action();
+    if (game.phase == QP_RUNNING) Run();
+    if (game.phase == QP_DYING) {
+        game.m_PlaySFX(kSfxDie, 1, 1, 0);
+        game.m_LoseLife(QP_READY, QP_OVER);
     }
-    if (phase == QP_EXIT) {
-        m_PlaySFX(kSfxExit, 1, 1, 0);
-        score += kExitScore;
-        phase = QP_READY;
+    if (game.phase == QP_EXIT) {
+        game.m_PlaySFX(kSfxExit, 1, 1, 0);
+        game.score += kExitScore;
+        game.phase = QP_READY;
     }
-    m_PlatSpinControl();
+    SpinControl();
     return 0;
 }
 
 // The lane and exit, the entrance beyond the left ledge, and a ledge tile at each
 // end of the pay line.
-int kx_Tumbleroo_MyApp::m_DrawPlatLedges() {
+int kx_Tumbleroo_QuillmorPlat::DrawLedges() {
     const float half = static_cast<float>(kPitch / 2);
-    m_DrawLaneAndExit(half);
-    const float s = reelScale;
-    const float cx = reelCentreX;
-    const float y = reelCentreY + 2;
+    game.m_DrawLaneAndExit(half);
+    const float s = game.reels.reelScale;
+    const float cx = game.reels.reelCentreX;
+    const float y = game.reels.reelCentreY + 2;
     const float n = static_cast<float>(kReels);
-    m_SetSize(s, s);
-    m_SetCol(255, 255, 255, 1);
-    m_DrawImg(kSlotReels, cx - half * s * (n + 2), y, kFrameEntrance);
-    m_DrawImg(kSlotReels, cx - half * s * (n + 1), y, kFrameLedge);
-    m_DrawImg(kSlotReels, cx + half * s * (n + 1), y, kFrameLedge);
+    game.m_SetSize(s, s);
+    game.m_SetCol(255, 255, 255, 1);
+    game.m_DrawImg(kImgReels, cx - half * s * (n + 2), y, kFrameEntrance);
+    game.m_DrawImg(kImgReels, cx - half * s * (n + 1), y, kFrameLedge);
+    game.m_DrawImg(kImgReels, cx + half * s * (n + 1), y, kFrameLedge);
     return 0;
 }
 
 // Mirrored through a negative horizontal size while facing left.
-int kx_Tumbleroo_MyApp::m_DrawRunner() {
-    const float s = reelScale;
+int kx_Tumbleroo_QuillmorPlat::DrawRunner() {
+    const float s = game.reels.reelScale;
     const float half = static_cast<float>(kPitch / 2);
     const float n = static_cast<float>(kReels);
-    const float x = reelCentreX - (n - 2 * (runnerPos + 1 + runnerStep) + kRunnerNudge) * half * s - 2;
-    m_SetSize(s * runnerDir, s);
-    m_DrawImg(kSlotReels, x, reelCentreY, static_cast<float>(kRunnerFrame + runnerAnim / kAnimPerFrame));
+    const float x = game.reels.reelCentreX - (n - 2 * (runnerPos + 1 + runnerStep) + kRunnerNudge) * half * s - 2;
+    game.m_SetSize(s * runnerDir, s);
+    game.m_DrawImg(kImgReels, x, game.reels.reelCentreY, static_cast<float>(kRunnerFrame + runnerAnim / kAnimPerFrame));
     return 0;
 }
 
@@ -153,10 +133,10 @@ int kx_Tumbleroo_MyApp::m_DrawRunner() {
 // Actions
 // ===========================================================================
 
-int kx_Tumbleroo_MyApp::m_RunnerAction() {
+int kx_Tumbleroo_QuillmorPlat::Action() {
     switch (runnerAction) {
         case ACT_WALK:
-            m_RunnerWalk();
+            Walk();
             break;
         case ACT_TURN:
             runnerDir = -runnerDir;
@@ -164,13 +144,13 @@ int kx_Tumbleroo_MyApp::m_RunnerAction() {
             runnerAnim = 0;
             break;
         case ACT_RIDE: {
-            if (reelsMoving == 0) runnerAction = ACT_DECIDE;
+            if (game.reels.reelsMoving == 0) runnerAction = ACT_DECIDE;
             const int old = runnerAnim;
             runnerAnim = old >= kRideAnimFirst && old <= kRideAnimLast ? old + 1 : kRideAnimStart;
             break;
         }
         default:
-            if (phase == QP_RUNNING) runnerAnim = 0;
+            if (game.phase == QP_RUNNING) runnerAnim = 0;
             break;
     }
     return 0;
@@ -178,9 +158,9 @@ int kx_Tumbleroo_MyApp::m_RunnerAction() {
 
 // A whole cell ends the step either way; the direction is set again from the side
 // the step ended on.
-int kx_Tumbleroo_MyApp::m_RunnerWalk() {
+int kx_Tumbleroo_QuillmorPlat::Walk() {
     runnerAnim += 1;
-    if (IsFootstep(runnerStep)) m_PlaySFX(kSfxStep, 1, 1, 0);
+    if (IsFootstep(runnerStep)) game.m_PlaySFX(kSfxStep, 1, 1, 0);
     if (runnerAnim > kWalkAnimLast) runnerAnim = kWalkAnimLoop;
     runnerStep += kStride * runnerDir;
     if (runnerStep >= 1) {
@@ -202,82 +182,81 @@ int kx_Tumbleroo_MyApp::m_RunnerWalk() {
 // ===========================================================================
 
 // The timer only counts ticks in which every reel is still, so riding is free.
-int kx_Tumbleroo_MyApp::m_PlatRun() {
+int kx_Tumbleroo_QuillmorPlat::Run() {
     const float w = kx_Tumbleroo_jscrw;
-    const float c = reelScale * static_cast<float>(kPitch);
-    const float left = reelCentreX - 0.25f * w;
-    const float top = reelCentreY + 1.5f * c;
+    const float c = game.reels.reelScale * static_cast<float>(kPitch);
+    const float left = game.reels.reelCentreX - 0.25f * w;
+    const float top = game.reels.reelCentreY + 1.5f * c;
     const float length = 0.5f * w * static_cast<float>(runTimer) / kRunTicks;
-    m_SetCol(100, 255, 100, 0.5f);
-    m_Rect(left, top, length, 32);
-    m_Rect(left, top + 4, length, 24);
-    if (reelsMoving == 0) runTimer -= 1;
+    game.m_SetCol(100, 255, 100, 0.5f);
+    game.m_Rect(left, top, length, 32);
+    game.m_Rect(left, top + 4, length, 24);
+    if (game.reels.reelsMoving == 0) runTimer -= 1;
     if (runTimer <= 0) {
         runTimer = 0;
-        phase = QP_DYING;
+        game.phase = QP_DYING;
         runnerAnim = kDeadAnim;
         runnerAction = ACT_DECIDE;
-    } else if (reelsMoving == 0 && runnerAction == ACT_DECIDE) {
-        m_RunnerDecide();
+    } else if (game.reels.reelsMoving == 0 && runnerAction == ACT_DECIDE) {
+        Decide();
     }
     return 0;
 }
 
 // Symbol of the cell `row` rows below the pay line of a reel (negative: above); 0 for
 // a reel off the pay line.
-int kx_Tumbleroo_MyApp::m_PlatSymbol(int reel, int row) {
+int kx_Tumbleroo_QuillmorPlat::Symbol(int reel, int row) {
     if (reel < 0 || reel >= kReels) return 0;
-    const int cell = ((reelPos[reel] + row) % kReelCells + kReelCells) % kReelCells;
-    return reelCells[reel * kReelInts + cell * kCellInts];
+    return game.reels.PaySymbol(reel, row);
 }
 
 // The runner stands on a whole cell and every reel is still. A ledge position (−1
 // or 8) reads as empty all round, so only a wall ahead matters there.
-int kx_Tumbleroo_MyApp::m_RunnerDecide() {
+int kx_Tumbleroo_QuillmorPlat::Decide() {
     int here = 0, above = 0, below = 0;
     int reel = -1;
     if (runnerPos > kLeftLedge && runnerPos < kRightLedge) {
         reel = static_cast<int>(runnerPos);
-        here = m_PlatSymbol(reel, 0);
-        above = m_PlatSymbol(reel, -1);
-        below = m_PlatSymbol(reel, 1);
+        here = Symbol(reel, 0);
+        above = Symbol(reel, -1);
+        below = Symbol(reel, 1);
     }
     const int next = static_cast<int>(runnerPos + runnerDir);
-    const int ahead = m_PlatSymbol(next, 0);
+    const int ahead = Symbol(next, 0);
     const int walkOrTurn = ahead == SYM_WALL ? ACT_TURN : ACT_WALK;
     runnerAction = walkOrTurn;
     if (here == SYM_COIN) {
-        int& overlay = reelCells[reel * kReelInts + reelPos[reel] * kCellInts + kOverlayInt];
+        int& overlay = game.reels.PayOverlay(reel);
         if (overlay == 0) {
             overlay = kCollectedOverlay;
-            score += kCoinScore;
-            m_PlaySFX(kSfxCoin, 1, 1, 0);
+            game.score += kCoinScore;
+            game.m_PlaySFX(kSfxCoin, 1, 1, 0);
         }
     } else if (here == SYM_CLIMB && above != SYM_WALL) {
-        m_RideReels(1);
+        Ride(1);
     } else if (here == SYM_DROP && below != SYM_WALL && below != SYM_CLIMB) {
-        m_RideReels(-1);
+        Ride(-1);
     }
-    if (runnerPos == kOffLeftLedge && runnerDir == -1) m_RunnerStops(QP_DYING, kDeadAnim);
-    if (runnerPos == kRightLedge && runnerDir == 1) m_RunnerStops(QP_EXIT, kExitAnim);
-    if (here == SYM_HAZARD) m_RunnerStops(QP_DYING, kDeadAnim);
-    if (runnerAction == ACT_WALK) score += kWalkScore;
-    if (runnerAction == ACT_TURN) score += kTurnScore;
+    if (runnerPos == kOffLeftLedge && runnerDir == -1) Stops(QP_DYING, kDeadAnim);
+    if (runnerPos == kRightLedge && runnerDir == 1) Stops(QP_EXIT, kExitAnim);
+    if (here == SYM_HAZARD) Stops(QP_DYING, kDeadAnim);
+    if (runnerAction == ACT_WALK) game.score += kWalkScore;
+    if (runnerAction == ACT_TURN) game.score += kTurnScore;
     return 0;
 }
 
 // Every reel turns one cell: up (+1) brings the cell above onto the pay line, down
 // (−1) the cell below.
-int kx_Tumbleroo_MyApp::m_RideReels(int direction) {
+int kx_Tumbleroo_QuillmorPlat::Ride(int direction) {
     runnerAction = ACT_RIDE;
-    score += kRideScore;
+    game.score += kRideScore;
     const float speed = static_cast<float>(direction * kRideCells) * kx_Tumbleroo_Friction;
-    for (int r = 0; r < reelCount; ++r) reelSpeed[r] = speed;
+    for (int r = 0; r < game.reels.reelCount; ++r) game.reels.reelSpeed[r] = speed;
     return 0;
 }
 
-int kx_Tumbleroo_MyApp::m_RunnerStops(int newPhase, int anim) {
-    phase = newPhase;
+int kx_Tumbleroo_QuillmorPlat::Stops(int newPhase, int anim) {
+    game.phase = newPhase;
     runnerAnim = anim;
     runnerAction = ACT_DECIDE;
     return 0;
@@ -288,13 +267,11 @@ int kx_Tumbleroo_MyApp::m_RunnerStops(int newPhase, int anim) {
 // ===========================================================================
 
 // A spin starts a new run from the left ledge with a full timer.
-int kx_Tumbleroo_MyApp::m_PlatSpinControl() {
-    const bool ready = reelsMoving == 0 && phase == QP_READY;
-    static const String kSpinLabel("SPIN!");  // drawn every tick: made once
-    const int pressed = m_DrawSpin(kSpinLabel, ready ? 1 : 0);
-    if (pressed == 0 || pointerUsed != 0 || !ready) return 0;
-    m_StartSpin();
-    phase = QP_RUNNING;
+int kx_Tumbleroo_QuillmorPlat::SpinControl() {
+    const int spun = game.m_SpinControl(game.phase == QP_READY);
+    controls.Add(game.lastButton, 0);
+    if (spun == 0) return 0;
+    game.phase = QP_RUNNING;
     runnerPos = kLeftLedge;
     runnerStep = 0;
     runnerDir = 1;
@@ -303,3 +280,11 @@ int kx_Tumbleroo_MyApp::m_PlatSpinControl() {
     runTimer = kRunTicks;
     return 0;
 }
+
+// ===========================================================================
+// The game object's named entry points
+// ===========================================================================
+
+int kx_Tumbleroo_MyApp::m_LoadGame_QuillmorPlat() { return quillmorPlat.Load(); }
+
+int kx_Tumbleroo_MyApp::m_Game_QuillmorPlat() { return quillmorPlat.Tick(); }

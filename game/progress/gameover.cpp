@@ -11,8 +11,6 @@
 
 namespace {
 
-constexpr int kStatePlay = 10;
-constexpr int kStateBackToMenu = 2;
 constexpr int kEndTick = 90;        // the overlay's last tick in play ...
 constexpr int kFadeFrom = 73;       // ... and where its fade over the menu starts
 constexpr int kFadeStep = 2;
@@ -20,8 +18,6 @@ constexpr float kShadeTicks = 40;   // the shade darkens by 1/40 per tick ...
 constexpr float kShadeMax = 0.7f;   // ... up to this alpha
 constexpr int kBandSpeed = 12;      // band length per tick
 constexpr float kBandStop = 0.45f;  // of the screen height
-constexpr int kTableSize = 10;
-constexpr int kLastTenBase = 50;
 constexpr int kFirstMachine = 1;
 constexpr int kLastMachine = 5;
 constexpr int kNoRank = -1;
@@ -43,13 +39,13 @@ bool MachineValid(int m) { return m >= kFirstMachine && m <= kLastMachine; }
 // the first tick of an ended game shows no overlay.
 int kx_Tumbleroo_MyApp::m_GameOver() {
     if (gameOverTimer > 0) m_GameOverOverlay(gameOverTimer);
-    if (state == kStatePlay) {
+    if (state == kScreenPlay) {
         gameOverTimer += 1;
         if (gameOverTimer >= kEndTick) {
-            state = kStateBackToMenu;
+            state = kScreenBackToMenu;
             gameOverTimer = kFadeFrom;
         }
-    } else if (state < kStatePlay) {
+    } else if (state < kScreenPlay) {
         gameOverTimer -= kFadeStep;
         if (gameOverTimer < 0) gameOverTimer = 0;
     }
@@ -105,7 +101,7 @@ int kx_Tumbleroo_MyApp::m_NewHighscoreLine(float band) {
 String kx_Tumbleroo_MyApp::m_MyNth() {
     loopIndex = 0;
     if (!MachineValid(machine)) return String();
-    const int base = (machine - 1) * kTableSize;
+    const int base = TopTenAt(machine);
     for (int i = 0; i < kTableSize; ++i) {
         if (score >= scores[base + i]) {
             loopIndex = i + 1;
@@ -125,7 +121,7 @@ String kx_Tumbleroo_MyApp::m_MyNth() {
 int kx_Tumbleroo_MyApp::m_RecordScore() {
     newRank = kNoRank;
     if (!MachineValid(machine)) return 0;
-    const int base = (machine - 1) * kTableSize;
+    const int base = TopTenAt(machine);
     for (int i = 0; i < kTableSize; ++i) {
         if (scores[base + i] < score && newRank == kNoRank) newRank = i;
     }
@@ -135,7 +131,7 @@ int kx_Tumbleroo_MyApp::m_RecordScore() {
     }
     m_GC_PostScore(machine, scores[base]);
     m_GC_Badges();
-    const int last = kLastTenBase + base;
+    const int last = LastTenAt(machine);
     for (int j = kTableSize - 1; j >= 1; --j) scores[last + j] = scores[last + j - 1];
     scores[last] = score;
     m_Save();

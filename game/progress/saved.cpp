@@ -17,9 +17,6 @@ namespace {
 
 constexpr int kBadgeWords = 8;
 constexpr int kBitsPerWord = 32;
-constexpr int kMachineRows = 5;
-constexpr int kTableSize = 10;
-constexpr int kLastTenBase = 50;
 constexpr int kSettingsSection = kSettingsCount + 1;  // values and checksum
 constexpr int kBadgeSection = kBadgeWords + 1;
 constexpr int kRowSection = 2 * kTableSize + 1;
@@ -45,10 +42,37 @@ struct Checksum {
     int Value() const { return static_cast<int>(sum); }
 };
 
-int TopEntry(int row, int j) { return row * kTableSize + j; }
-int LastEntry(int row, int j) { return kLastTenBase + row * kTableSize + j; }
+int TopEntry(int row, int j) { return TopTenAt(row + 1) + j; }
+int LastEntry(int row, int j) { return LastTenAt(row + 1) + j; }
 int TopWeight(int j) { return j + kTopWeightBase; }
 int LastWeight(int row, int j) { return row + kLastWeightBase + j; }
+
+// The three checksums, over values given by index: the save sums the arrays, the
+// load the text's elements. setting(i) for i 0..24; word(b) for b 0..7; top(j) and
+// last(j) for j 0..9 of one row.
+template <class Setting>
+int SettingsChecksum(Setting setting) {
+    Checksum sum;
+    for (int i = 0; i < kSettingsCount; ++i) sum.Add(i, setting(i));
+    return sum.Value();
+}
+
+template <class Word>
+int BadgeChecksum(Word word) {
+    Checksum sum;
+    for (int b = 0; b < kBadgeWords; ++b) sum.Add(1, word(b));
+    return sum.Value();
+}
+
+template <class Top, class Last>
+int RowChecksum(int row, Top top, Last last) {
+    Checksum sum;
+    for (int j = 0; j < kTableSize; ++j) {
+        sum.Add(TopWeight(j), top(j));
+        sum.Add(LastWeight(row, j), last(j));
+    }
+    return sum.Value();
+}
 
 bool IsSpace(char16_t c) { return c == u' ' || (c >= u'\t' && c <= u'\r'); }
 
@@ -78,18 +102,32 @@ int ReadNumber(const String& text) {
     return static_cast<int>(negative ? -value : value);
 }
 
-// The parsed elements of a saved text. Only elements terminated by a "|" count: the
-// piece after the last one is empty in a whole file, and in a file cut short it is
-// a number cut in two, which must not be taken for the value that was saved.
+// The parsed elements of a saved text. The piece after the last "|" is empty in a
+// whole file; when it is not, it is either the last number of a file that only lost
+// its final "|", or a number cut in two in a file cut short. A section that reaches
+// it therefore loads only when its checksum holds: a cut number fails it and the
+// section keeps the values it had, a whole one passes and nothing is lost.
 class SavedElements {
 public:
     explicit SavedElements(const String& text) : parts_(text.Split(String(kSeparator))) {}
-    int Count() const { return parts_.Length() - 1; }
     int At(int index) const { return ReadNumber(parts_[index]); }
+    // A section of elements [first, end) is in the text at all.
+    bool Holds(int end) const { return end <= Terminated() || (end == Terminated() + 1 && HasTail()); }
+    // ... and ends on the last piece, which has no "|" after it.
+    bool EndsUnterminated(int end) const { return end > Terminated(); }
 
 private:
+    int Terminated() const { return parts_.Length() - 1; }
+    bool HasTail() const { return parts_[parts_.Length() - 1].Length() > 0; }
     Array<String> parts_;
 };
+
+// Whether the section of elements [cursor, end), whose stored checksum is `stored`
+// and whose checksum over its elements is `sum`, is read; its place is kept either way.
+bool Readable(const SavedElements& e, int end, int sum, int stored) {
+    if (!e.Holds(end)) return false;
+    return sum == stored || !e.EndsUnterminated(end);
+}
 
 void Append(std::string& out, int value) {
     out += std::to_string(value);
@@ -112,30 +150,19 @@ int BadgeWord(const Array<bool>& flags, int word) {
 
 int kx_Tumbleroo_MyApp::m_Save() {
     std::string text;
-    Checksum settingsSum;
-    for (int i = 0; i < kSettingsCount; ++i) {
-        Append(text, settings[i]);
-        settingsSum.Add(i, settings[i]);
-    }
-    Append(text, settingsSum.Value());
+    for (int i = 0; i < kSettingsCount; ++i) Append(text, settings[i]);
+    Append(text, SettingsChecksum([this](int i) { return settings[i]; }));
 
-    Checksum badgeSum;
-    for (int b = 0; b < kBadgeWords; ++b) {
-        const int word = BadgeWord(flags, b);
-        Append(text, word);
-        badgeSum.Add(1, word);
-    }
-    Append(text, badgeSum.Value());
+    for (int b = 0; b < kBadgeWords; ++b) Append(text, BadgeWord(flags, b));
+    Append(text, BadgeChecksum([this](int b) { return BadgeWord(flags, b); }));
 
-    for (int m = 0; m < kMachineRows; ++m) {
-        Checksum rowSum;
+    for (int m = 0; m < kMachineCount; ++m) {
         for (int j = 0; j < kTableSize; ++j) {
             Append(text, scores[TopEntry(m, j)]);
             Append(text, scores[LastEntry(m, j)]);
-            rowSum.Add(TopWeight(j), scores[TopEntry(m, j)]);
-            rowSum.Add(LastWeight(m, j), scores[LastEntry(m, j)]);
         }
-        Append(text, rowSum.Value());
+        Append(text, RowChecksum(m, [&](int j) { return scores[TopEntry(m, j)]; },
+                                 [&](int j) { return scores[LastEntry(m, j)]; }));
     }
     kx_app_SaveState(String(text.c_str()));
     return 0;
@@ -150,13 +177,13 @@ namespace {
 // Settings: the values go straight into the array; a bad checksum leaves all of
 // them 0 but the sound switch on.
 int LoadSettings(const SavedElements& e, Array<int>& settings, int cursor) {
-    if (e.Count() < cursor + kSettingsSection) return cursor + kSettingsSection;
-    Checksum sum;
-    for (int i = 0; i < kSettingsCount; ++i) {
-        settings[i] = e.At(cursor + i);
-        sum.Add(i, settings[i]);
-    }
-    if (sum.Value() == e.At(cursor + kSettingsCount)) {
+    const int end = cursor + kSettingsSection;
+    if (!e.Holds(end)) return end;
+    const int sum = SettingsChecksum([&](int i) { return e.At(cursor + i); });
+    const int stored = e.At(cursor + kSettingsCount);
+    if (!Readable(e, end, sum, stored)) return end;
+    for (int i = 0; i < kSettingsCount; ++i) settings[i] = e.At(cursor + i);
+    if (sum == stored) {
         Print(String("Settings Loaded"));
     } else {
         Print(String("Settings Checksum Invalid"));
@@ -177,16 +204,18 @@ void BoundSettings(Array<int>& settings) {
 }
 
 int LoadBadges(const SavedElements& e, Array<bool>& flags, int cursor) {
-    if (e.Count() < cursor + kBadgeSection) return cursor + kBadgeSection;
-    Checksum sum;
+    const int end = cursor + kBadgeSection;
+    if (!e.Holds(end)) return end;
+    const int sum = BadgeChecksum([&](int b) { return e.At(cursor + b); });
+    const int stored = e.At(cursor + kBadgeWords);
+    if (!Readable(e, end, sum, stored)) return end;
     for (int b = 0; b < kBadgeWords; ++b) {
         const int word = e.At(cursor + b);
         for (int i = 0; i < kBitsPerWord; ++i) {
             flags[b * kBitsPerWord + i] = ((static_cast<std::uint32_t>(word) >> i) & 1u) != 0;
         }
-        sum.Add(1, word);
     }
-    if (sum.Value() == e.At(cursor + kBadgeWords)) {
+    if (sum == stored) {
         Print(String("Badges Loaded"));
     } else {
         Print(String("Badge Checksum Invalid"));
@@ -196,16 +225,18 @@ int LoadBadges(const SavedElements& e, Array<bool>& flags, int cursor) {
 }
 
 int LoadScoreRow(const SavedElements& e, Array<int>& scores, int row, int cursor) {
-    if (e.Count() < cursor + kRowSection) return cursor + kRowSection;
-    Checksum sum;
+    const int end = cursor + kRowSection;
+    if (!e.Holds(end)) return end;
+    const int sum = RowChecksum(row, [&](int j) { return e.At(cursor + 2 * j); },
+                                [&](int j) { return e.At(cursor + 2 * j + 1); });
+    const int stored = e.At(cursor + 2 * kTableSize);
+    if (!Readable(e, end, sum, stored)) return end;
     for (int j = 0; j < kTableSize; ++j) {
         scores[TopEntry(row, j)] = e.At(cursor + 2 * j);
         scores[LastEntry(row, j)] = e.At(cursor + 2 * j + 1);
-        sum.Add(TopWeight(j), scores[TopEntry(row, j)]);
-        sum.Add(LastWeight(row, j), scores[LastEntry(row, j)]);
     }
     const String name = String("Highscore ") + String(row);
-    if (sum.Value() == e.At(cursor + 2 * kTableSize)) {
+    if (sum == stored) {
         Print(name + String(" Loaded"));
     } else {
         Print(name + String(" Checksum Invalid"));
@@ -229,6 +260,6 @@ int kx_Tumbleroo_MyApp::m_Load() {
     int cursor = LoadSettings(elements, settings, 0);
     BoundSettings(settings);
     cursor = LoadBadges(elements, flags, cursor);
-    for (int m = 0; m < kMachineRows; ++m) cursor = LoadScoreRow(elements, scores, m, cursor);
+    for (int m = 0; m < kMachineCount; ++m) cursor = LoadScoreRow(elements, scores, m, cursor);
     return 0;
 }

@@ -21,16 +21,10 @@ int kx_Tumbleroo_HasMusic = 0;
 
 namespace {
 
-constexpr int kStateMenu = 1;
-constexpr int kStateBackToMenu = 2;
-constexpr int kStatePlay = 10;
-constexpr int kStateStartGame = 11;
-constexpr int kFirstMachine = 2;
+constexpr int kMachineBeforeLoad = kMachineCubewick;  // until the saved progress names one
 constexpr int kFlagsClearedOnCreate = 128;
 constexpr int kScoresClearedOnCreate = 51;
 constexpr int kPanelHidden = -64;
-constexpr float kMenuBandAt = 0.65f;
-constexpr float kMenuEntryPitch = 108;  // the machine list's entry spacing
 
 template <class T>
 void AllocArray(Array<T>& field, int n) {
@@ -63,13 +57,7 @@ kx_Tumbleroo_MyApp::kx_Tumbleroo_MyApp() {
     AllocArray(slotInfo, kSlotInfoInts);
     AllocArray(sounds, kSoundSlots);
     AllocArray(channels, kChannelCount);
-    AllocArray(reelSpeed, kReelSlots);
-    AllocArray(reelOffset, kReelSlots);
-    AllocArray(reelPos, kReelSlots);
-    AllocArray(holds, kReelSlots);
-    AllocArray(reelCells, kReelCellInts);
-    AllocArray(symbolCounts, kReelSlots);
-    AllocArray(faceCounts, kFaceCountSlots);
+    reels.Allocate();
     AllocArray(settings, kSettingsCount);
     AllocArray(flags, kFlagsCount);
     AllocArray(scores, kScoresCount);
@@ -86,13 +74,7 @@ void kx_Tumbleroo_MyApp::mark() {
     gc_mark_q(slotInfo);
     gc_mark_q(sounds);
     gc_mark_q(channels);
-    gc_mark_q(reelSpeed);
-    gc_mark_q(reelOffset);
-    gc_mark_q(reelPos);
-    gc_mark_q(holds);
-    gc_mark_q(reelCells);
-    gc_mark_q(symbolCounts);
-    gc_mark_q(faceCounts);
+    reels.mark();
     gc_mark_q(settings);
     gc_mark_q(flags);
     gc_mark_q(scores);
@@ -103,12 +85,12 @@ void kx_Tumbleroo_MyApp::mark() {
 // ===========================================================================
 
 int kx_Tumbleroo_MyApp::m_OnCreate() {
-    state = kStateMenu;
+    state = kScreenMenu;
     kx_app_SetUpdateRate(kTicksPerSecond);
     deviceWidth = kx_graphics_DeviceWidth();
     deviceHeight = kx_graphics_DeviceHeight();
     m_Reload();
-    machine = kFirstMachine;
+    machine = kMachineBeforeLoad;
     menuIntro = -32;
     paused = 0;
     pauseSlide = -1;
@@ -120,7 +102,7 @@ int kx_Tumbleroo_MyApp::m_OnCreate() {
     m_Load();  // the saved progress, over these defaults
     for (int i = 0; i < kChannelCount; ++i) channels[i] = i;
     machine = settings[kSettingLastMachine];
-    menuScrollY = kx_Tumbleroo_jscrh * kMenuBandAt - static_cast<float>(machine - 1) * kMenuEntryPitch;
+    m_CentreMachine(machine);
     return 0;
 }
 
@@ -144,28 +126,28 @@ int kx_Tumbleroo_MyApp::m_OnUpdate() {
 // game-over overlay over the menu.
 int kx_Tumbleroo_MyApp::m_RunScreen() {
     switch (state) {
-        case kStateMenu:
+        case kScreenMenu:
             m_Menu();
             break;
-        case kStateBackToMenu:
+        case kScreenBackToMenu:
             m_LoadMenu();
-            state = kStateMenu;
+            state = kScreenMenu;
             break;
-        case kStatePlay:
+        case kScreenPlay:
             m_Game();
             m_InGame();
-            if (state == kStatePlay && gameOver > 0) m_GameOver();
+            if (state == kScreenPlay && gameOver > 0) m_GameOver();
             break;
-        case kStateStartGame:
+        case kScreenStartGame:
             m_LoadGame();
             break;
         default:
             break;
     }
-    if (state == kStateMenu || state == kStateBackToMenu) {
+    if (state == kScreenMenu || state == kScreenBackToMenu) {
         m_GameOver();  // fades the finished game's overlay out over the menu
     }
-    if (state == kStateMenu && creditsOpen == 1) m_CreditBox();
+    if (state == kScreenMenu && creditsOpen == 1) m_CreditBox();
     return 0;
 }
 
@@ -267,7 +249,7 @@ int kx_Tumbleroo_MyApp::m_OnResume() {
 
 // A running game comes back with the pause menu fully open; elsewhere it is cleared.
 int kx_Tumbleroo_MyApp::m_SetPauseForFocus() {
-    if (state >= kStatePlay) {
+    if (state >= kScreenPlay) {
         paused = 1;
         pauseSlide = 1;
         pausePanelY = static_cast<int>(kx_Tumbleroo_jscrh * 0.5f);

@@ -19,9 +19,6 @@ constexpr int kFontCell = 16;
 constexpr int kFontGlyphs = 128;
 constexpr int kCentre = kx_graphics_Image::CentreHandle;
 
-constexpr int kSlotFont = 90;
-constexpr int kSlotLogo = 93;
-constexpr int kSlotReels = 1;
 
 // One loading step: an image sheet, the font, a sound or a bank sound.
 enum StepKind { STEP_IMAGE, STEP_FONT, STEP_SFX, STEP_BANK_SFX, STEP_REELS };
@@ -31,38 +28,39 @@ struct LoadStep {
     int slot;
     const char* name;
     int frameWidth, frameHeight, frames;  // the font: advance, line height
+    int alsoSound = 0;                    // a sound step's second slot, 0 none
 };
 
 // Steps 1 to 28, in loading order.
 const LoadStep kSteps[kLoaderLastStep] = {
-    {STEP_IMAGE, 97, "common/icons", 32, 32, 16},
-    {STEP_IMAGE, 95, "common/Buttons", 64, 64, 16},
-    {STEP_IMAGE, 94, "common/dpad", 32, 32, 16},
-    {STEP_IMAGE, 92, "common/icade", 64, 64, 2},
-    {STEP_IMAGE, kSlotLogo, "common/VexoLogo", 256, 256, 1},
-    {STEP_FONT, kSlotFont, "fonts/editundo", 7, 10, 0},
-    {STEP_SFX, 1, nullptr, 0, 0, 0},
-    {STEP_SFX, 95, nullptr, 0, 0, 0},
-    {STEP_SFX, 98, nullptr, 0, 0, 0},
-    {STEP_SFX, 99, nullptr, 0, 0, 0},
-    {STEP_IMAGE, 99, "menu", 256, 256, 4},
-    {STEP_IMAGE, 98, "logo", 256, 128, 1},
-    {STEP_IMAGE, 96, "parts", 8, 8, 16},
-    {STEP_IMAGE, 80, "BadgesA", 64, 64, 64},
-    {STEP_IMAGE, 10, "Overlay", 128, 128, 4},
-    {STEP_SFX, 2, nullptr, 0, 0, 0},
-    {STEP_SFX, 3, nullptr, 0, 0, 0},
-    {STEP_REELS, kSlotReels, nullptr, 32, 32, 32},
-    {STEP_BANK_SFX, 11, nullptr, 0, 0, 0},
-    {STEP_BANK_SFX, 12, nullptr, 0, 0, 0},
-    {STEP_BANK_SFX, 13, nullptr, 0, 0, 0},
-    {STEP_BANK_SFX, 14, nullptr, 0, 0, 0},
-    {STEP_BANK_SFX, 15, nullptr, 0, 0, 0},
-    {STEP_BANK_SFX, 16, nullptr, 0, 0, 0},
-    {STEP_BANK_SFX, 17, nullptr, 0, 0, 0},
-    {STEP_BANK_SFX, 18, nullptr, 0, 0, 0},
-    {STEP_BANK_SFX, 19, nullptr, 0, 0, 0},
-    {STEP_IMAGE, 5, "heart", 32, 32, 1},
+    {STEP_IMAGE, kImgIcons, "common/icons", 32, 32, 16},
+    {STEP_IMAGE, kImgMachineIcons, "common/Buttons", 64, 64, 16},
+    {STEP_IMAGE, kImgDpad, "common/dpad", 32, 32, 16},
+    {STEP_IMAGE, kImgIcade, "common/icade", 64, 64, 2},
+    {STEP_IMAGE, kImgTitle, "common/VexoLogo", 256, 256, 1},
+    {STEP_FONT, kImgFont, "fonts/editundo", 7, 10, 0},
+    {STEP_SFX, kSfxChime, nullptr, 0, 0, 0},
+    {STEP_SFX, kSfxSpare, nullptr, 0, 0, 0},
+    {STEP_SFX, kSfxClick, nullptr, 0, 0, 0},
+    {STEP_SFX, kSfxTick, nullptr, 0, 0, 0, kSfxUnlock},  // the menu's sounds: tick and unlock
+    {STEP_IMAGE, kImgMenu, "menu", 256, 256, 4},
+    {STEP_IMAGE, kImgLogo, "logo", 256, 128, 1},
+    {STEP_IMAGE, kImgParts, "parts", 8, 8, 16},
+    {STEP_IMAGE, kImgBadges, "BadgesA", 64, 64, 64},
+    {STEP_IMAGE, kImgOverlay, "Overlay", 128, 128, 4},
+    {STEP_SFX, kSfxReelStop, nullptr, 0, 0, 0},
+    {STEP_SFX, kSfxWhirr, nullptr, 0, 0, 0},
+    {STEP_REELS, kImgReels, nullptr, 32, 32, 32},
+    {STEP_BANK_SFX, kSfxBank1 + 0, nullptr, 0, 0, 0},
+    {STEP_BANK_SFX, kSfxBank1 + 1, nullptr, 0, 0, 0},
+    {STEP_BANK_SFX, kSfxBank1 + 2, nullptr, 0, 0, 0},
+    {STEP_BANK_SFX, kSfxBank1 + 3, nullptr, 0, 0, 0},
+    {STEP_BANK_SFX, kSfxBank1 + 4, nullptr, 0, 0, 0},
+    {STEP_BANK_SFX, kSfxBank1 + 5, nullptr, 0, 0, 0},
+    {STEP_BANK_SFX, kSfxBank1 + 6, nullptr, 0, 0, 0},
+    {STEP_BANK_SFX, kSfxBank1 + 7, nullptr, 0, 0, 0},
+    {STEP_BANK_SFX, kSfxBank1 + 8, nullptr, 0, 0, 0},
+    {STEP_IMAGE, kImgHeart, "heart", 32, 32, 1},
 };
 
 bool ImageSlotValid(int slot) { return slot >= 0 && slot < kImageSlots; }
@@ -154,7 +152,7 @@ int kx_Tumbleroo_MyApp::m_Reload() {
     clearR = clearG = clearB = 0;
     clearA = 1;
     m_ChooseTier();
-    m_LoadImg(kSlotLogo, String("common/VexoLogo"), 256, 256, 1, kCentre);
+    m_LoadImg(kImgTitle, String("common/VexoLogo"), 256, 256, 1, kCentre);
     loadStep = 1;
     return 0;
 }
@@ -183,6 +181,7 @@ int kx_Tumbleroo_MyApp::m_LoaderStep(int step) {
             break;
         case STEP_SFX:
             m_LoadSFX(s.slot);
+            if (s.alsoSound != 0) m_LoadSFX(s.alsoSound);
             break;
         case STEP_BANK_SFX:
             m_LoadSFX2(s.slot);

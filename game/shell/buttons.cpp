@@ -7,7 +7,6 @@
 
 namespace {
 
-constexpr int kSlotOverlay = 10;
 constexpr float kButtonW = 112;
 constexpr float kButtonH = 72;
 constexpr float kLargeLabel = 2;       // label size of the large button, per draw size
@@ -39,9 +38,9 @@ bool kx_Tumbleroo_MyApp::m_MouseIn_Centered(float x, float y, float w, float h) 
 // The box is the drawn frame (centred handles), from the slot's recorded size, so an
 // empty slot still tests. Up touches sit at -3717 and never hit.
 int kx_Tumbleroo_MyApp::m_Button(int slot, float x, float y, int frame) {
-    m_DrawImg(slot, x, y, static_cast<float>(frame));
-    const float hw = drawSizeX * (imageScale * static_cast<float>(slotInfo[3 * slot])) * 0.5f;
-    const float hh = imageScale * static_cast<float>(slotInfo[3 * slot + 1]) * drawSizeY * 0.5f;
+    m_ImageButton(slot, x, y, frame);
+    const float hw = lastButton.w * 0.5f;
+    const float hh = lastButton.h * 0.5f;
     int result = 0;
     for (loopIndex = 0; loopIndex < kTouchCount; ++loopIndex) {
         if (Inside(touchX[loopIndex], touchY[loopIndex], x, y, hw, hh) && pointerDown > 0) result = 1;
@@ -50,9 +49,9 @@ int kx_Tumbleroo_MyApp::m_Button(int slot, float x, float y, int frame) {
 }
 
 bool kx_Tumbleroo_MyApp::m_Button0(int slot, float x, float y, int frame) {
-    m_DrawImg(slot, x, y, static_cast<float>(frame));
-    const float hw = drawSizeX * (imageScale * static_cast<float>(slotInfo[3 * slot])) * 0.5f;
-    const float hh = imageScale * static_cast<float>(slotInfo[3 * slot + 1]) * drawSizeY * 0.5f;
+    m_ImageButton(slot, x, y, frame);
+    const float hw = lastButton.w * 0.5f;
+    const float hh = lastButton.h * 0.5f;
     loopIndex = 0;
     return Inside(touchX[0], touchY[0], x, y, hw, hh) && pointerDown > 0;
 }
@@ -83,16 +82,35 @@ int kx_Tumbleroo_MyApp::m_LabelledButton(float x, float y, String text, int styl
     m_SetCol(255, 255, 255, 1);
     const int base = 2 - 2 * style;
     int pressed = 0;
+    m_KeepButton(x, y, kButtonW * sx, kButtonH * sy);
     if (m_MouseIn_Centered(x, y, kButtonW * sx, kButtonH * sy) && pointerDown > 0) pressed = 1;
-    m_DrawImg(kSlotOverlay, x, y, static_cast<float>(base + pressed));
+    m_DrawImg(kImgOverlay, x, y, static_cast<float>(base + pressed));
     return pressed;
+}
+
+// Draws an image button and keeps its hit box: the drawn frame (centred handles),
+// from the slot's recorded size, so an empty slot still tests.
+int kx_Tumbleroo_MyApp::m_ImageButton(int slot, float x, float y, int frame) {
+    m_DrawImg(slot, x, y, static_cast<float>(frame));
+    const float hw = drawSizeX * (imageScale * static_cast<float>(slotInfo[3 * slot])) * 0.5f;
+    const float hh = imageScale * static_cast<float>(slotInfo[3 * slot + 1]) * drawSizeY * 0.5f;
+    return m_KeepButton(x, y, 2 * hw, 2 * hh);
+}
+
+// The hit box of the button just drawn, for the machines' lists of controls.
+int kx_Tumbleroo_MyApp::m_KeepButton(float x, float y, float w, float h) {
+    lastButton.x = x;
+    lastButton.y = y;
+    lastButton.w = w;
+    lastButton.h = h;
+    return 0;
 }
 
 // A faint band over the centre row with dark lines above and below, across the
 // whole virtual width. Leaves the colour black at alpha 0.7.
 int kx_Tumbleroo_MyApp::m_HighlightBar() {
-    const float row = static_cast<float>(reelPitch) * reelScale;
-    const float y = reelCentreY;
+    const float row = static_cast<float>(reels.reelPitch) * reels.reelScale;
+    const float y = reels.reelCentreY;
     const float width = kx_Tumbleroo_jscrw + 2;
     m_SetCol(255, 255, 255, 0.2f);
     m_Rect(-1, y - row / 2 - 2, width, row + 6);

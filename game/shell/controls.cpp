@@ -71,6 +71,19 @@ int kx_Tumbleroo_MyApp::m_iCade(int mode) {
     return 0;
 }
 
+// Touch 0 goes down at the control's centre for the rest of this tick, as a click
+// there would put it; called between the pointer capture and the screen's run.
+int kx_Tumbleroo_MyApp::m_PressControl(const MachineControl& control) {
+    if (pointerDown == 0) pointerHit = 1;
+    pointerDown = 1;
+    pointerX = static_cast<int>(control.x);
+    pointerY = static_cast<int>(control.y);
+    touchDown[0] = 1;
+    touchX[0] = pointerX;
+    touchY[0] = pointerY;
+    return 0;
+}
+
 // The order matters: the previous position is taken before the new one is read, and
 // pointerWasDown still holds last tick's button while the new press is detected.
 int kx_Tumbleroo_MyApp::m_CapturePointer() {
@@ -105,7 +118,7 @@ int kx_Tumbleroo_MyApp::m_KeyLock() {
     bool anyHeld = false;
     for (int key : kAllPlayKeys) anyHeld = anyHeld || m_PlayKey(key);
     if (!anyHeld) keyUsed = 0;
-    if (keyUsed == 0 && pointerUsed == 0 && m_PlayKey(PK_BACK) && state == 1 && creditsOpen == 1) {
+    if (keyUsed == 0 && pointerUsed == 0 && m_PlayKey(PK_BACK) && state == kScreenMenu && creditsOpen == 1) {
         creditsOpen = 0;
         keyUsed = 1;
         pointerUsed = 1;

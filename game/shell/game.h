@@ -1,16 +1,25 @@
-// game.h - the game object kx_Tumbleroo_MyApp: every field of the game, grouped by
-// the feature that owns it, and every operation, grouped under the file that
-// implements it. The host's start-up creates the one object (kxMain) and drives it
-// through the kx_app_App callbacks; every screen, machine and dialog is a method here
-// and shares the object's fields.
+// game.h - the game object kx_Tumbleroo_MyApp: its fields grouped by lifetime (the
+// shell's, one game's session, the saved progress), the objects it owns (the reel
+// bank `reels` and one object per machine) and every operation, grouped under the
+// file that implements it. The host's start-up creates the one object (kxMain) and
+// drives it through the kx_app_App callbacks; the screens and dialogs are methods
+// here, and the named machine entry points hand over to the machine objects.
 //
 // Index:
 //   1. Module globals and named constants
 //   2. Play keys
-//   3. The class: fields (shell, reels, menu, play, machines, progress)
+//   3. The class: fields (the shell; the reels; one game's session; the machines;
+//      the saved progress)
 //   4. The class: operations, by implementing file
 #pragma once
 
+#include "game/shell/ids.h"
+#include "game/machines/cometrow.h"
+#include "game/machines/cubewick.h"
+#include "game/machines/dice.h"
+#include "game/machines/fizzcrate.h"
+#include "game/machines/quillmorplat.h"
+#include "game/slots/reels.h"
 #include "host/app.h"
 #include "media/audio.h"
 #include "media/graphics.h"
@@ -31,6 +40,7 @@ extern int kx_Tumbleroo_HasMusic;   // 0: the sound setting is a two-way switch
 // (kxInit), before the game object is created.
 int kx_Tumbleroo_InitGlobals();
 
+// The design size of the virtual screen; kx_Tumbleroo_rawscrw/h carry it at run time.
 constexpr float kDesignWidth = 640;
 constexpr float kDesignHeight = 480;
 constexpr float kReelFriction = 0.015f;
@@ -40,20 +50,11 @@ constexpr int kSuspendedTicksPerSecond = 5;
 // The absent value: an omitted optional argument, and the coordinates of an up touch.
 constexpr int kAbsent = -3717;
 
-// Display list: records of 15 floats; kinds below 0 are shapes, 0 and up image slots.
-constexpr int kRecordFloats = 15;
+// Display list: 2500 records (record layout and kinds in ids.h).
 constexpr int kDrawListRecords = 2500;
 constexpr int kDrawListFloats = kRecordFloats * kDrawListRecords;  // 37500
 // An append needs drawCount at or below this, so only 2499 records ever fit.
 constexpr int kDrawListLastStart = kDrawListFloats - 16;           // 37484
-constexpr int kKindRect = -3717;
-constexpr int kKindOval = -3716;
-constexpr int kKindLine = -3715;
-// Offsets within a record.
-enum DrawRecordField {
-    REC_KIND = 0, REC_X = 1, REC_Y = 2, REC_ROT = 3, REC_W = 4, REC_H = 5, REC_FRAME = 6, REC_ALPHA = 7,
-    REC_R = 10, REC_G = 11, REC_B = 12
-};
 
 // Sizes of the object's arrays.
 constexpr int kTouchCount = 10;
@@ -65,15 +66,6 @@ constexpr int kSfxRing = 24;          // effects cycle over channels 1..23, 0
 constexpr int kSettingsCount = 25;
 constexpr int kFlagsCount = 256;
 constexpr int kScoresCount = 250;
-constexpr int kReelSlots = 18;        // per-reel arrays (speed, offset, position, holds, counts)
-constexpr int kReelCellInts = 8200;   // 16 reels of 100 cells of 5 ints, with room to spare
-constexpr int kFaceCountSlots = 18;
-
-// Settings entries with a fixed meaning.
-constexpr int kSettingLastMachine = 1;
-constexpr int kSettingUnlockMask = 2;
-constexpr int kSettingCoins = 3;
-constexpr int kSettingSound = 5;
 
 // Asset loading: a full load takes 28 steps and one more tick that ends it.
 constexpr int kLoaderLastStep = 28;
@@ -97,9 +89,12 @@ constexpr int PK_BACK = 99;
 // ===========================================================================
 
 struct kx_Tumbleroo_MyApp : kx_app_App {
-    // -----------------------------------------------------------------------
-    // Screen and state (game/shell/app.cpp unless noted)
-    // -----------------------------------------------------------------------
+    // =======================================================================
+    // The shell: lives as long as the program; the constructor zeroes it, OnCreate
+    // sets its starting values, the screens keep it up to date
+    // =======================================================================
+
+    // --- screen and state (game/shell/app.cpp unless noted) ---
     int state = 0;            // current screen: 1 menu, 2 back to menu, 10 play, 11 start; OnCreate, menu, play flow, game over
     int loadStep = 0;         // asset (re)load step, 0 idle; m_Reload, m_Loader, m_OnRender on resize
     int deviceWidth = 0;      // window width seen at the last frame; OnCreate, m_OnRender
@@ -119,9 +114,8 @@ struct kx_Tumbleroo_MyApp : kx_app_App {
     int newRank = 0;          // rank 0..9 the finished game takes, -1 none; table update (game over)
     int loopIndex = 0;        // shared loop counter, set by each operation before use; many
 
-    // -----------------------------------------------------------------------
-    // Display list and drawing state (game/shell/display.cpp)
-    // -----------------------------------------------------------------------
+    // --- display list and drawing state (game/shell/display.cpp); m_CLS2D empties
+    //     the list and m_ResetDraw the state at every tick ---
     Array<float> drawList;    // kDrawListFloats floats; drawing helpers append, m_OnRender replays
     int drawCount = 0;        // floats in use; drawing helpers, m_CLS2D
     float clearR = 0, clearG = 0, clearB = 0;  // window clear colour; m_CLS2D, m_Reload
@@ -131,9 +125,7 @@ struct kx_Tumbleroo_MyApp : kx_app_App {
     float drawR = 0, drawG = 0, drawB = 0;  // current colour 0..255; m_SetCol, m_ResetDraw
     float drawA = 0;          // current alpha 0..1; m_SetCol, m_Alpha, m_ResetDraw
 
-    // -----------------------------------------------------------------------
-    // Input and controls (game/shell/controls.cpp)
-    // -----------------------------------------------------------------------
+    // --- input and controls (game/shell/controls.cpp); captured afresh every tick ---
     int pointerX = 0, pointerY = 0;          // pointer in virtual units; pointer capture
     int pointerPrevX = 0, pointerPrevY = 0;  // previous tick's pointer; pointer capture
     int pointerWasDown = 0;   // left button as read by the last capture; pointer capture
@@ -144,10 +136,9 @@ struct kx_Tumbleroo_MyApp : kx_app_App {
     Array<int> touchY;        // kTouchCount: touch y in virtual units, -3717 up; pointer capture
     int pointerUsed = 0;      // a pointer press was used; screens set, capture clears on release
     int keyUsed = 0;          // a play-key press was used; screens set, key lock clears
+    MachineControl lastButton;  // hit box of the latest button drawn; buttons, machines' control lists
 
-    // -----------------------------------------------------------------------
-    // Assets and sound (game/shell/assets.cpp)
-    // -----------------------------------------------------------------------
+    // --- assets and sound (game/shell/assets.cpp); every reload fills them again ---
     Array<kx_graphics_Image*> images;  // kImageSlots image slots; m_LoadImg, m_LoadFont
     Array<int> slotInfo;      // kSlotInfoInts: frame width, height, count per slot; m_LoadImg, m_LoadFont
     Array<kx_audio_Sound*> sounds;     // kSoundSlots sound slots; m_LoadSFX, m_LoadSFX2
@@ -158,66 +149,44 @@ struct kx_Tumbleroo_MyApp : kx_app_App {
     int soundSet = 0;         // sound bank of the current machine; m_LoadReels
     String reelSheet;         // base name of the loaded reel sheet, "Reel_Fruit" at first; m_LoadReels
 
-    // -----------------------------------------------------------------------
-    // Reels (game/slots/reels.cpp)
-    // -----------------------------------------------------------------------
-    int reelCount = 0;        // reels of the current machine; machine loaders
-    Array<float> reelSpeed;   // kReelSlots: speed per reel; m_Spin, m_HandleReels, m_LoadGame
-    Array<float> reelOffset;  // kReelSlots: offset within a cell; m_HandleReels, m_LoadGame
-    Array<int> reelPos;       // kReelSlots: centre-line cell per reel; m_HandleReels, m_LoadGame, machines
-    Array<int> holds;         // kReelSlots: reel held through the next spin; machines, m_Spin
-    Array<int> reelCells;     // kReelCellInts: cell c of reel r at r*500 + c*5; m_PutReels, m_Spin, machines
-    Array<int> symbolCounts;  // kReelSlots: last counts of m_PutReels at 1..16; m_PutReels
-    int reelsMoving = 0;      // any reel moved this tick; m_HandleReels
-    int reelSound = 0;        // ten times the last moving reel's speed; m_HandleReels
-    int whirrTimer = 0;       // ticks to the next whirr; m_HandleReels
-    float reelCentreX = 0, reelCentreY = 0;  // centre of the reel bank; m_HandleReels
-    float reelScale = 0;      // draw scale of a symbol; m_HandleReels
-    int reelGap = 0;          // gap between reel columns; machine loaders
-    int reelPitch = 0;        // 32 + reelGap; m_HandleReels
-    int reelTop = 0, reelBottom = 0;         // visible reel window; m_HandleReels
-    int reelBackR = 0, reelBackG = 0, reelBackB = 0;     // colour behind the reels; machine loaders
-    int reelFrameR = 0, reelFrameG = 0, reelFrameB = 0;  // reel frame colour; machine loaders
-    int symbolBank = 0;       // symbol frame bank; m_LoadGame, Cubewick
+    // =======================================================================
+    // The reel bank (game/slots/reels.h): its cells, motion and drawing; m_LoadGame
+    // places the reels, the machine's loader sets them up
+    // =======================================================================
+    kx_Tumbleroo_Reels reels{*this};
 
-    // -----------------------------------------------------------------------
-    // Play flow (game/slots/play.cpp)
-    // -----------------------------------------------------------------------
-    int score = 0;            // score of the game in progress; m_LoadGame, machines
-    int shownScore = 0;       // displayed score easing toward score; m_Game
-    int lives = 0;            // hearts left; machine loaders, machines
-    int gameOver = 0;         // the game has ended; m_LoadGame, machines, m_PauseMenu
-    int gameOverTimer = 0;    // game-over overlay time line; m_LoadGame, m_GameOver
-    int phase = 0;            // the machine's own state number; m_LoadGame, machines
-    float spinX = 0, spinY = 0, spinW = 0, spinH = 0;  // score panel / SPIN control; m_HandleReels
+    // --- play screen layout and the loading screen (game/slots/play.cpp) ---
+    float spinX = 0, spinY = 0, spinW = 0, spinH = 0;  // score panel / SPIN control; laid out every tick by m_HandleReels
     int loadingSize = 0;      // loading screen circle size; m_WaitStart
     int spinnerAngle = 0;     // loading screen spinner angle in degrees; m_WaitStart
 
-    // -----------------------------------------------------------------------
-    // Machines' working fields (game/machines/*.cpp)
-    // -----------------------------------------------------------------------
-    int delay = 0;            // ticks to wait after the reels stop / before the next run; Dice, Fizzcrate
-    String handName;          // name of the last dice hand; Dice
-    int handValue = 0;        // value of the last dice hand; Dice
-    Array<int> faceCounts;    // kFaceCountSlots: dice per face at 1..6; Dice
-    float bannerX = 0;        // result banner position; Dice
-    int nudges = 0;           // nudges left this turn; Fizzcrate
-    float fadeTimer = 0;      // matched cells' fade, 60 down by 2; Fizzcrate
-    float shipPos = 0;        // lane of the ship, -1 at the start; Cometrow
-    float shipStep = 0;       // progress of a move to the next lane; Cometrow
-    float walkerPos = 0;      // cell of the walker, -1 at the start; Cubewick
-    float walkerStep = 0;     // progress toward the next cell; Cubewick
-    int walkerAnim = 0;       // walker animation counter; Cubewick
-    float runnerPos = 0;      // cell of the runner, -1 left ledge, 8 right ledge; QuillmorPlat
-    float runnerStep = 0;     // progress of the current walk step; QuillmorPlat
-    float runnerDir = 0;      // 1 facing right, -1 facing left; QuillmorPlat
-    int runnerAction = 0;     // 0 deciding, 1 walking, 2 turning, 3 riding; QuillmorPlat
-    int runnerAnim = 0;       // runner animation counter; QuillmorPlat
-    int runTimer = 0;         // ticks left in this run; QuillmorPlat
+    // =======================================================================
+    // One game's session: reset by m_LoadGame (game/slots/play.cpp) at every start,
+    // lives and the phase by the machine's loader; the game-over overlay fades out
+    // over the menu, so gameOverTimer lives on until the next start
+    // =======================================================================
+    int score = 0;            // score of the game in progress; machines
+    int shownScore = 0;       // displayed score easing toward score; m_Game
+    int lives = 0;            // hearts left; machine loaders, machines
+    int gameOver = 0;         // the game has ended; machines, m_PauseMenu
+    int gameOverTimer = 0;    // game-over overlay time line; m_GameOver
+    int phase = 0;            // the machine's own state number; machines
 
-    // -----------------------------------------------------------------------
-    // Progress: settings, flag bits and score tables (game/progress/*.cpp)
-    // -----------------------------------------------------------------------
+    // =======================================================================
+    // The machines (game/machines/): one object each, holding its own fields, which
+    // its loader resets; the play flow runs the current one through the named
+    // entry points
+    // =======================================================================
+    kx_Tumbleroo_QuillmorPlat quillmorPlat{*this};
+    kx_Tumbleroo_Cubewick cubewick{*this};
+    kx_Tumbleroo_Cometrow cometrow{*this};
+    kx_Tumbleroo_Fizzcrate fizzcrate{*this};
+    kx_Tumbleroo_Dice dice{*this};
+
+    // =======================================================================
+    // Saved progress (game/progress/*.cpp): defaults set by OnCreate, read over them
+    // by m_Load, written by m_Save; never reset while the program runs
+    // =======================================================================
     Array<int> settings;      // kSettingsCount saved settings; OnCreate, m_Load, menu, pause menu
     Array<bool> flags;        // kFlagsCount flag bits; OnCreate, m_Load
     Array<int> scores;        // kScoresCount: top-ten at 10(m-1), last-ten at 50+10(m-1); OnCreate, m_Load, table update
@@ -246,6 +215,7 @@ struct kx_Tumbleroo_MyApp : kx_app_App {
     virtual int m_iCade(int mode);
     virtual int m_CapturePointer();     // step 1 of a tick
     virtual int m_KeyLock();            // step 2 of a tick: key lock and Back over the credits
+    virtual int m_PressControl(const MachineControl& control);  // a click on the control, this tick
 
     // --- game/shell/display.cpp: display-list helpers and text ---
     virtual int m_ResetDraw();
@@ -284,6 +254,8 @@ struct kx_Tumbleroo_MyApp : kx_app_App {
     virtual int m_AButton(float x, float y, String text, int style, float wScale, float hScale);
     virtual int m_BButton(float x, float y, String text, int style, float wScale, float hScale);
     virtual int m_HighlightBar();
+    virtual int m_KeepButton(float x, float y, float w, float h);  // lastButton
+    virtual int m_ImageButton(int slot, float x, float y, int frame);  // drawn, its box kept
     virtual int m_LabelledButton(float x, float y, String text, int style, float wScale, float hScale,
                                  float sx, float sy, float labelX, float labelY);
 
@@ -295,24 +267,14 @@ struct kx_Tumbleroo_MyApp : kx_app_App {
     virtual int m_PauseQuit();
     virtual int m_ToggleSound();
 
-    // --- game/slots/reels.cpp: the reel model (m_LoadReels, m_PutReels, m_Spin, m_HandleReels) ---
+    // --- game/slots/reels.cpp: the named entry points of the reel bank `reels` ---
     virtual int m_LoadReels(String name, int set);
     virtual int m_PutReels(int count1, int count2, int count3, int count4, int count5, int count6, int count7,
                            int count8, int count9, int count10, int count11, int count12, int count13,
                            int count14, int count15, int count16);
     virtual int m_Spin(float base, float spread);
     virtual int m_HandleReels();
-    virtual int m_FillReel(int r);                 // one strip from symbolCounts, then its shuffle
-    virtual float m_LayoutReels();                 // layout, panel and background; returns the column width
-    virtual int m_ReelWindow(float columnWidth);   // reelTop and reelBottom
-    virtual int m_MoveReel(int r, int snap, int click);
-    virtual int m_SettleReel(int r, int wasMoving, int snap, int click);
-    virtual float m_ReelColumnX(int r);            // centre x of reel column r
-    virtual int m_DrawReelCells(int r);
-    virtual int m_DrawReelSeparators();
-    virtual int m_ReelWhirr();
-    virtual int m_ShadeReels();
-    virtual int m_DrawReelFrame();
+    virtual int m_SetUpReels(const ReelSetup& setup);  // a machine loader's reels in one call
 
     // --- game/slots/menu.cpp: machine-select menu (m_Menu, m_LoadMenu) ---
     virtual int m_Menu();
@@ -337,67 +299,37 @@ struct kx_Tumbleroo_MyApp : kx_app_App {
     virtual int m_InGame();
     virtual int m_LoadMachine();   // the current machine's loader; 0 when it has none
     virtual int m_RunMachine();    // the current machine's tick
+    kx_Tumbleroo_Machine* m_CurrentMachine();  // the machine being played; null for none
     virtual int m_EaseScore();
     virtual int m_DrawScorePanel();  // score text and hearts
 
     // --- game/machines/contract.cpp: the SPIN control shared by every machine ---
     virtual int m_DrawSpin(String label, int lit);  // pay-line bar and SPIN button; returns its press
-    virtual int m_SpinControl();                    // the standard "SPIN!" control; 1 when it spun
+    virtual int m_SpinControl(int machineReady);    // the standard "SPIN!" control; 1 when it spun
     virtual int m_StartSpin();                      // consumes the press and spins every unheld reel
+    virtual int m_DrawLaneAndExit(float half);      // the dark lane and exit square on the pay line
+    virtual int m_LoseLife(int readyPhase, int overPhase);  // a life lost, maybe the game
+    virtual int m_StartMachine(const ReelSetup& setup);    // every loader's first steps
 
     // --- game/machines/dice.cpp: m_LoadGame_Dice, m_Game_Dice ---
     virtual int m_LoadGame_Dice();
     virtual int m_Game_Dice();
-    virtual int m_DiceHolds();        // the five HOLD buttons
-    virtual int m_DiceHand();         // names and values the hand on the pay line
-    virtual int m_ScoreDice();        // the hand, the score, the banner's start
-    virtual int m_DiceBanner();       // one tick of the result banner
-    virtual int m_DiceEndTurn();
-    virtual int m_DiceSpinButton();
 
     // --- game/machines/fizzcrate.cpp: m_LoadGame_Fizzcrate, m_Game_Fizzcrate ---
     virtual int m_LoadGame_Fizzcrate();
     virtual int m_Game_Fizzcrate();
-    virtual int m_FizzArrows();              // nudge arrows: drawn, and pressed into nudges
-    virtual int m_FizzSearch();              // one search of the three rows for runs
-    virtual int m_FizzSearchRow(int row);    // row -1, 0 (pay line) or 1
-    virtual int m_FizzScoreRun(int row, int first, int last);
-    virtual int m_FizzFade();                // the lit cells' fade, then the turn's end
-    virtual int m_FizzPanel();               // nudge counter and SPIN
 
     // --- game/machines/cometrow.cpp: m_LoadGame_Cometrow, m_Game_Cometrow ---
     virtual int m_LoadGame_Cometrow();
     virtual int m_Game_Cometrow();
-    virtual int m_CometShip();               // draws the ship at its lane and step
-    virtual int m_CometButtons();            // SPIN and "Move->"
-    virtual int m_CometCross();              // one tick of drift, move and collision
-    virtual int m_CometCellUnder(int lane);  // strip position on the pay line under the ship
-    virtual int m_CometCrash();
-    virtual int m_CometArrive();
 
     // --- game/machines/cubewick.cpp: m_LoadGame_Cubewick, m_Game_Cubewick ---
     virtual int m_LoadGame_Cubewick();
     virtual int m_Game_Cubewick();
-    virtual int m_DrawLaneAndExit(float half);  // the lane and exit square; QuillmorPlat draws it too
-    virtual int m_DrawWalker(float half);
-    virtual int m_WalkCubewick();                // one tick of the walk, eating on arrival
-    virtual int m_EatCell(int reel);             // the pay-line cell of the reel, by its symbol
-    virtual int m_CubewickDying();
-    virtual int m_CubewickSpinControl();
 
     // --- game/machines/quillmorplat.cpp: m_LoadGame_QuillmorPlat, m_Game_QuillmorPlat ---
     virtual int m_LoadGame_QuillmorPlat();
     virtual int m_Game_QuillmorPlat();
-    virtual int m_DrawPlatLedges();              // lane, exit, entrance and the two ledge tiles
-    virtual int m_DrawRunner();
-    virtual int m_RunnerAction();                // carries on walking, turning or riding
-    virtual int m_RunnerWalk();
-    virtual int m_PlatRun();                     // timer bar, timer, and the decision when still
-    virtual int m_PlatSymbol(int reel, int row); // symbol `row` cells below the pay line; 0 off the line
-    virtual int m_RunnerDecide();
-    virtual int m_RideReels(int direction);      // every reel one cell: +1 up, -1 down
-    virtual int m_RunnerStops(int newPhase, int anim);
-    virtual int m_PlatSpinControl();
 
     // --- game/progress/gameover.cpp: game over and score tables (m_GameOver, m_MyNth, table update) ---
     virtual int m_GameOver();

@@ -14,7 +14,6 @@ constexpr float kDotRadius = 8;
 constexpr float kRingRadius = 0.25f;   // of the loading size
 constexpr float kDiscRadius = 0.3f;    // of the loading size
 constexpr float kLoadingDegToRad = 0.017453292f;
-constexpr int kSlotLogo = 93;
 
 }  // namespace
 
@@ -42,7 +41,7 @@ int kx_Tumbleroo_MyApp::m_WaitStart(int mode) {
     m_SetCol(250, 160, 60, 0.7f);
     m_Rect(0, h * 0.4f, w, h * 0.2f);
     m_ResetDraw();
-    m_DrawImg(kSlotLogo, w * 0.5f, h * 0.48f, 0);
+    m_DrawImg(kImgTitle, w * 0.5f, h * 0.48f, 0);
     dots(50, 50, 50, spinnerAngle);
     return 0;
 }

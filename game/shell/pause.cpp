@@ -11,9 +11,6 @@
 
 namespace {
 
-constexpr int kSlotIcons = 97;
-constexpr int kSfxClick = 98;
-constexpr int kSfxClose = 99;
 constexpr int kFrameMenu = 1;
 constexpr int kFrameResume = 3;
 constexpr int kFrameSoundOn = 4;
@@ -99,7 +96,7 @@ int kx_Tumbleroo_MyApp::m_PauseButtons(float cx, int y) {
 
     m_SetSize(2, kAbsent);
     m_SetCol(50, 50, 250, 1);
-    if (m_Button(kSlotIcons, cx, fy, kFrameResume) && pointerUsed == 0) {
+    if (m_Button(kImgIcons, cx, fy, kFrameResume) && pointerUsed == 0) {
         pointerUsed = 1;
         pauseSlide = -1;
         m_PlaySFX(kSfxClick, 1, kClickVolume, 0);
@@ -120,7 +117,7 @@ int kx_Tumbleroo_MyApp::m_PauseButtons(float cx, int y) {
     const float by = fy + layout.buttonDy;
     m_SetSize(2, kAbsent);
     m_SetCol(255, 50, 50, 1);
-    if (m_Button(kSlotIcons, bx, by, kFrameMenu) && pointerUsed == 0) {
+    if (m_Button(kImgIcons, bx, by, kFrameMenu) && pointerUsed == 0) {
         pointerUsed = 1;
         m_PauseQuit();
     }
@@ -138,7 +135,7 @@ int kx_Tumbleroo_MyApp::m_PauseButtons(float cx, int y) {
     m_SetSize(2, kAbsent);
     m_SetCol(50, 250, 50, 1);
     const int frame = settings[kSettingSound] == 0 ? kFrameSoundOff : kFrameSoundOn;
-    if (m_Button(kSlotIcons, sx, by, frame) && pointerUsed == 0) {
+    if (m_Button(kImgIcons, sx, by, frame) && pointerUsed == 0) {
         pointerUsed = 1;
         m_ToggleSound();
     }
@@ -156,7 +153,7 @@ int kx_Tumbleroo_MyApp::m_PauseButtons(float cx, int y) {
 int kx_Tumbleroo_MyApp::m_PauseRing(float x, float y) {
     m_SetSize(2.5f, kAbsent);
     m_SetCol(255, 255, 100, kAbsent);
-    m_DrawImg(kSlotIcons, x, y, kFrameRing);
+    m_DrawImg(kImgIcons, x, y, kFrameRing);
     return 0;
 }
 
@@ -206,7 +203,7 @@ int kx_Tumbleroo_MyApp::m_CreditBox() {
     if (pointerDown >= 1 && pointerUsed == 0) {
         pointerUsed = 1;
         creditsOpen = 0;
-        m_PlaySFX(kSfxClose, 1, 1, 0);
+        m_PlaySFX(kSfxTick, 1, 1, 0);
     }
     return 0;
 }

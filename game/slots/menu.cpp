@@ -16,10 +16,6 @@
 
 namespace {
 
-constexpr int kStateStartGame = 11;
-constexpr int kMachines = 5;
-constexpr int kTableSize = 10;
-constexpr int kLastTenBase = 50;
 constexpr float kBandAt = 0.65f;      // the selection band's centre, of the screen height
 constexpr float kEntryPitch = 108;    // distance between list entries
 constexpr float kBandHalf = 32;       // an entry this close to the band is selected
@@ -35,15 +31,8 @@ constexpr int kCostStep = 25;
 constexpr int kLineHeightField = 1;  // index offset of the line height in slotInfo
 constexpr float kListTextSize = 1.5f;
 
-constexpr int kSlotMenu = 99;
-constexpr int kSlotIcons = 97;
-constexpr int kSlotMachineIcons = 95;
-constexpr int kSlotTitle = 93;
 constexpr int kFrameSoundOn = 4;
 constexpr int kFrameSoundOff = 5;
-constexpr int kSfxClick = 98;
-constexpr int kSfxTick = 99;
-constexpr int kSfxUnlock = 4;
 
 // Play keys that start or buy a machine; 14 to 17 are asked for too and never held.
 constexpr int kActionKeys[] = {PK_A, PK_B, PK_X, PK_Y, 14, 15, 16, 17};
@@ -107,10 +96,10 @@ int kx_Tumbleroo_MyApp::m_MenuPictures() {
     const float intro = static_cast<float>(menuIntro);
     m_ResetDraw();
     m_SetSize(3, kAbsent);
-    m_DrawImg(kSlotMenu, w * 0.5f, h * 0.5f + intro * 16, 0);
+    m_DrawImg(kImgMenu, w * 0.5f, h * 0.5f + intro * 16, 0);
     m_SetSize(1.5f, kAbsent);
     m_Alpha(1);
-    m_DrawImg(kSlotMenu, w * kListColumn + intro * 20, h * 0.3f, 2);
+    m_DrawImg(kImgMenu, w * kListColumn + intro * 20, h * 0.3f, 2);
     m_SetSize(1, kAbsent);
     m_SetCol(0, 0, 0, 0.4f);
     m_Rect(m_MenuPanelX(), 0, kPanelWidth, h);
@@ -130,7 +119,7 @@ int kx_Tumbleroo_MyApp::m_MenuSoundSwitch() {
     const int frame = settings[kSettingSound] != 0 ? kFrameSoundOn : kFrameSoundOff;
     const float x = static_cast<float>(menuIntro) * kIntroSlide + 32;
     const float y = std::trunc(kx_Tumbleroo_jscrh * 0.5f);
-    if (m_Button(kSlotIcons, x, y, frame) && pointerUsed == 0) {
+    if (m_Button(kImgIcons, x, y, frame) && pointerUsed == 0) {
         m_ToggleSound();
         pointerUsed = 1;
     }
@@ -184,7 +173,7 @@ ScoreTextCache& LastScoreText() {
 // The heading names the rows shown ("Highscore" / "Last" for a single row), then
 // the game's own m_MenuScoreText builds the lines.
 String ScoreText(kx_Tumbleroo_MyApp& game, ScoreTextCache& cache, bool best, int first, int rows) {
-    const bool cacheable = game.machine >= 1 && game.machine <= kMachines;
+    const bool cacheable = game.machine >= 1 && game.machine <= kMachineCount;
     if (cacheable && cache.Holds(game.scores, first, rows)) return cache.text;
     String heading;
     if (rows == 1) {
@@ -203,13 +192,13 @@ int kx_Tumbleroo_MyApp::m_MenuScoreLists() {
     const float h = kx_Tumbleroo_jscrh;
     m_SetCol(255, 200, 100, 1);
     m_SetSize(kListTextSize, kAbsent);
-    const int base = (machine - 1) * kTableSize;
+    const int base = TopTenAt(machine);
     const int rows = m_MenuScoreRows();
     const String bestText = ScoreText(*this, BestScoreText(), true, base, rows);
     if (creditsOpen == 0) m_Text(m_MenuPanelX() + 20, 80, bestText, 0, 0);
     m_SetCol(200, 255, 100, 1);
     m_SetSize(kListTextSize, kAbsent);
-    const String lastText = ScoreText(*this, LastScoreText(), false, kLastTenBase + base, rows);
+    const String lastText = ScoreText(*this, LastScoreText(), false, LastTenAt(machine), rows);
     if (creditsOpen == 0) m_Text(m_MenuPanelX() + 20, h * 0.5f + 20, lastText, 0, 0);
     return 0;
 }
@@ -229,7 +218,7 @@ int kx_Tumbleroo_MyApp::m_MenuScoreRows() {
 // The heading, then one line per entry, right-aligned in 8 characters.
 String kx_Tumbleroo_MyApp::m_MenuScoreText(String heading, int first, int rows) {
     String text = heading;
-    if (machine < 1 || machine > kMachines) return text;
+    if (machine < 1 || machine > kMachineCount) return text;
     for (int i = 0; i < rows; ++i) text = text + String("\\n") + m_rstr(scores[first + i], 8, String(" "));
     return text;
 }
@@ -241,7 +230,7 @@ String kx_Tumbleroo_MyApp::m_MenuScoreText(String heading, int first, int rows) 
 int kx_Tumbleroo_MyApp::m_MenuList() {
     int y = static_cast<int>(menuScrollY);
     const float x = std::trunc(kx_Tumbleroo_jscrw * kListColumn);
-    for (int j = 1; j <= kMachines; ++j) {
+    for (int j = 1; j <= kMachineCount; ++j) {
         m_MenuEntry(j, x, y);
         y += static_cast<int>(kEntryPitch);
     }
@@ -269,12 +258,12 @@ int kx_Tumbleroo_MyApp::m_MenuEntry(int j, float x, int y) {
         if (fy > h - 16) menuScrollY -= kKeepOnScreen;
     }
     int pressed = 0;
-    if (y >= -71 && fy < h + 72) pressed = m_Button(kSlotMachineIcons, x, fy, j - 1);
+    if (y >= -71 && fy < h + 72) pressed = m_Button(kImgMachineIcons, x, fy, j - 1);
     if (pressed && pointerUsed == 0 && keyUsed == 0 && creditsOpen == 0) {
         keyUsed = 1;
         pointerUsed = 1;
         if (j == machine) {
-            state = kStateStartGame;
+            state = kScreenStartGame;
             m_PlaySFX(kSfxClick, 1, 0.5f, 0);
         } else {
             m_PlaySFX(kSfxTick, 1, 1, 0);
@@ -321,7 +310,7 @@ int kx_Tumbleroo_MyApp::m_MenuKeys() {
         m_CentreMachine(machine);
         m_PlaySFX(kSfxClick, 0.8f, 0.5f, 0);
     }
-    if ((m_PlayKey(PK_DOWN) || m_PlayKey(PK_RIGHT)) && machine < kMachines && keyUsed == 0 && creditsOpen == 0) {
+    if ((m_PlayKey(PK_DOWN) || m_PlayKey(PK_RIGHT)) && machine < kMachineCount && keyUsed == 0 && creditsOpen == 0) {
         keyUsed = 1;
         machine += 1;
         m_CentreMachine(machine);
@@ -329,7 +318,7 @@ int kx_Tumbleroo_MyApp::m_MenuKeys() {
     }
     const bool action = m_MenuActionKey();
     if (action && keyUsed == 0 && creditsOpen == 0 && m_GetFlag(settings[kSettingUnlockMask], machine)) {
-        state = kStateStartGame;
+        state = kScreenStartGame;
         pointerUsed = 1;
         keyUsed = 1;
         m_PlaySFX(kSfxClick, 1, 0.5f, 0);
@@ -351,7 +340,7 @@ int kx_Tumbleroo_MyApp::m_MenuKeys() {
 int kx_Tumbleroo_MyApp::m_MenuCreditsButton() {
     m_SetSize(0.5f, kAbsent);
     const float y = static_cast<float>(menuIntro) * kIntroSlide + 40;
-    if (m_Button(kSlotTitle, kx_Tumbleroo_jscrw - 70, y, 0) && pointerUsed == 0 && creditsOpen == 0) {
+    if (m_Button(kImgTitle, kx_Tumbleroo_jscrw - 70, y, 0) && pointerUsed == 0 && creditsOpen == 0) {
         pointerUsed = 1;
         m_PlaySFX(kSfxTick, 1, 1, 0);
         creditsOpen = 1;

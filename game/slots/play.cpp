@@ -10,26 +10,16 @@
 
 namespace {
 
-constexpr int kStateMenu = 1;
-constexpr int kStatePlay = 10;
 constexpr int kPlacedReels = 17;      // reels 0..16 get a start position
 constexpr float kStartPositions = 99;  // 0..98: a start never lands on cell 99
 
-constexpr int kMachineQuillmorPlat = 1;
-constexpr int kMachineCubewick = 2;
-constexpr int kMachineCometrow = 3;
-constexpr int kMachineFizzcrate = 4;
-constexpr int kMachineDice = 5;
 
 constexpr int kEaseDivisor = 6;        // the shown score closes a sixth of the gap per tick
 constexpr int kScoreDigits = 8;
-constexpr int kSlotHeart = 5;
 constexpr float kHeartPitch = 32;
 constexpr float kHeartLift = 8;
 
-constexpr int kSlotIcons = 97;
 constexpr float kPauseButtonAt = 16;
-constexpr int kSfxClick = 98;
 constexpr float kClickVolume = 0.5f;
 constexpr int kMenuIntroStart = -32;   // the menu's pictures slide in afresh on return
 
@@ -43,21 +33,21 @@ constexpr int kMenuIntroStart = -32;   // the menu's pictures slide in afresh on
 // machine's loader runs after the reels are placed and before the phase is reset.
 int kx_Tumbleroo_MyApp::m_LoadGame() {
     kx_random_Seed = kx_app_Millisecs();
-    symbolBank = 0;
+    reels.symbolBank = 0;
     settings[kSettingLastMachine] = machine;
     score = 0;
     gameOver = 0;
     gameOverTimer = 0;
-    state = kStatePlay;
+    state = kScreenPlay;
     for (int r = 0; r < kPlacedReels; ++r) {
-        reelPos[r] = static_cast<int>(kx_random_Rnd() * kStartPositions);
-        reelOffset[r] = 0;
-        reelSpeed[r] = 0;
+        reels.reelPos[r] = static_cast<int>(kx_random_Rnd() * kStartPositions);
+        reels.reelOffset[r] = 0;
+        reels.reelSpeed[r] = 0;
     }
     // A machine whose rules are not in the cabinet cannot be played: back to the
     // menu rather than an empty game that could never end.
     if (m_LoadMachine() == 0) {
-        state = kStateMenu;
+        state = kScreenMenu;
         return 0;
     }
     phase = 0;
@@ -97,7 +87,7 @@ int kx_Tumbleroo_MyApp::m_DrawScorePanel() {
     m_ResetDraw();
     const float firstX = spinX - static_cast<float>(lives + 1) * (kHeartPitch * 0.5f);
     const float heartY = spinY + spinH * 0.5f - kHeartLift;
-    for (int i = 1; i <= lives; ++i) m_DrawImg(kSlotHeart, firstX + static_cast<float>(i) * kHeartPitch, heartY, 0);
+    for (int i = 1; i <= lives; ++i) m_DrawImg(kImgHeart, firstX + static_cast<float>(i) * kHeartPitch, heartY, 0);
     return 0;
 }
 
@@ -117,7 +107,7 @@ int kx_Tumbleroo_MyApp::m_InGame() {
         pauseCursor = 0;
         m_PlaySFX(kSfxClick, 1, kClickVolume, 0);
     }
-    if (m_Button(kSlotIcons, kPauseButtonAt, kPauseButtonAt, 0) != 0 && pointerUsed == 0 && paused == 0) {
+    if (m_Button(kImgIcons, kPauseButtonAt, kPauseButtonAt, 0) != 0 && pointerUsed == 0 && paused == 0) {
         paused = 1;
         pauseSlide = 1;
         pointerUsed = 1;
@@ -142,6 +132,17 @@ int kx_Tumbleroo_MyApp::m_LoadMachine() {
         case kMachineFizzcrate: m_LoadGame_Fizzcrate(); return 1;
         case kMachineDice: m_LoadGame_Dice(); return 1;
         default: return 0;
+    }
+}
+
+kx_Tumbleroo_Machine* kx_Tumbleroo_MyApp::m_CurrentMachine() {
+    switch (machine) {
+        case kMachineQuillmorPlat: return &quillmorPlat;
+        case kMachineCubewick: return &cubewick;
+        case kMachineCometrow: return &cometrow;
+        case kMachineFizzcrate: return &fizzcrate;
+        case kMachineDice: return &dice;
+        default: return nullptr;
     }
 }
 

@@ -23,8 +23,6 @@ constexpr int kLanes = 8;
 constexpr int kTickLimit = 2000;
 constexpr int kSpace = 1;
 constexpr int kRock = 2;
-constexpr int kSfxCrossed = 12;
-constexpr int kSfxCrash = 13;
 constexpr int kShipFrame = 16;
 
 enum { kReady = 0, kSpinning = 1, kCrossing = 2, kOver = 5 };
@@ -42,20 +40,13 @@ protected:
         Render();
         RunLoader();
         StartMachine(kCometrow);
-        ASSERT_EQ(game->state, 10);
-        ASSERT_EQ(game->reelCount, kLanes);
+        ASSERT_EQ(game->state, kScreenPlay);
+        ASSERT_EQ(game->reels.reelCount, kLanes);
         soundMark = game->sfxChannel;
     }
 
-    void Press(float x, float y) {
-        MoveMouse((x + 0.25f) * game->scaleX, (y + 0.25f) * game->scaleY);
-        PressMouse();
-        Tick();
-    }
-    void Release() {
-        ReleaseMouse();
-        Tick();
-    }
+    // A quarter unit in, clear of the truncation at a box's exact centre line.
+    void Press(float x, float y) { PressAt(x + 0.25f, y + 0.25f); }
 
     float SpinX() const { return game->landscape ? game->spinX : game->spinX - game->spinW / 3.5f; }
     float MoveX() const { return game->landscape ? game->spinX : game->spinX + game->spinW / 3.5f; }
@@ -67,33 +58,33 @@ protected:
     // SPIN, then the ticks until the reels have stopped and the crossing begun.
     void SpinToCrossing() {
         ReleaseMouse();
-        for (int n = 0; n < kTickLimit && game->reelsMoving != 0; ++n) Tick();  // lanes settling
+        for (int n = 0; n < kTickLimit && game->reels.reelsMoving != 0; ++n) Tick();  // lanes settling
         PressSpin();
         ASSERT_EQ(game->phase, kSpinning);
-        Release();
+        ReleaseAndTick();
         for (int n = 0; n < kTickLimit && game->phase == kSpinning; ++n) Tick();
         ASSERT_EQ(game->phase, kCrossing);
     }
 
     void FillLane(int lane, int symbol) {
-        for (int c = 0; c < 100; ++c) game->reelCells[lane * 500 + c * 5] = symbol;
+        for (int c = 0; c < 100; ++c) game->reels.Symbol(lane, c) = symbol;
     }
     void ClearLanes() {
         for (int lane = 0; lane < kLanes; ++lane) FillLane(lane, kSpace);
     }
-    void SetCell(int lane, int pos, int symbol) { game->reelCells[lane * 500 + ((pos + 100) % 100) * 5] = symbol; }
+    void SetCell(int lane, int pos, int symbol) { game->reels.Symbol(lane, pos) = symbol; }
 
     // One whole move, the press tick first: returns the ticks it took.
     int Move() {
-        const float from = game->shipPos;
+        const float from = game->cometrow.shipPos;
         PressMove();
         int ticks = 1;
         ReleaseMouse();
-        while (game->shipStep > 0 && ticks < 20 && game->phase == kCrossing) {
+        while (game->cometrow.shipStep > 0 && ticks < 20 && game->phase == kCrossing) {
             Tick();
             ++ticks;
         }
-        EXPECT_TRUE(game->shipPos == from + 1 || game->phase != kCrossing);
+        EXPECT_TRUE(game->cometrow.shipPos == from + 1 || game->phase != kCrossing);
         return ticks;
     }
 
@@ -135,18 +126,18 @@ TEST_F(Cometrow, AMoveCompletesOnItsEighthTickInSinglePrecision) {
     PressMove();
     ReleaseMouse();
     // The press tick counts as the first; each tick adds 0.1 in single precision.
-    EXPECT_FLOAT_EQ(game->shipStep, 0.2f);
+    EXPECT_FLOAT_EQ(game->cometrow.shipStep, 0.2f);
     for (int tick = 2; tick <= 7; ++tick) {
         Tick();
-        EXPECT_EQ(game->shipPos, -1) << "tick " << tick;
-        EXPECT_GT(game->shipStep, 0) << "tick " << tick;
+        EXPECT_EQ(game->cometrow.shipPos, -1) << "tick " << tick;
+        EXPECT_GT(game->cometrow.shipStep, 0) << "tick " << tick;
     }
     // Exactly, not approximately: 0.4f + 0.1f rounds to 0.5f on the 4th tick and
     // seven additions reach 0.9000001f, past 0.9, on the 8th (in double arithmetic
     // the sum would still be just under 0.9 there).
     Tick();
-    EXPECT_EQ(game->shipPos, 0);
-    EXPECT_EQ(game->shipStep, 0);
+    EXPECT_EQ(game->cometrow.shipPos, 0);
+    EXPECT_EQ(game->cometrow.shipStep, 0);
     EXPECT_EQ(game->score, before + 5);
     EXPECT_EQ(game->phase, kCrossing);
 }
@@ -163,7 +154,7 @@ TEST_F(Cometrow, TheShipNeverCrashesAtTheStartAndEntersLaneZeroOnItsFifthTick) {
     int tick = 1;
     while (game->phase == kCrossing && tick < 10) {
         if (tick == 4) {
-            EXPECT_EQ(game->shipStep, 0.5f);  // exactly half: not yet past it
+            EXPECT_EQ(game->cometrow.shipStep, 0.5f);  // exactly half: not yet past it
         }
         Tick();
         ++tick;
@@ -171,8 +162,8 @@ TEST_F(Cometrow, TheShipNeverCrashesAtTheStartAndEntersLaneZeroOnItsFifthTick) {
     EXPECT_EQ(tick, 5);
     EXPECT_EQ(game->lives, 2);
     EXPECT_EQ(game->phase, kReady);
-    EXPECT_EQ(game->shipPos, -1);  // it stays where it crashed
-    EXPECT_EQ(NewSounds(kSfxCrash).size(), 1u);
+    EXPECT_EQ(game->cometrow.shipPos, -1);  // it stays where it crashed
+    EXPECT_EQ(NewSounds(kSfxBank3).size(), 1u);
 }
 
 TEST_F(Cometrow, AMoveLeavesTheOldLaneOnItsFifthTick) {
@@ -182,7 +173,7 @@ TEST_F(Cometrow, AMoveLeavesTheOldLaneOnItsFifthTick) {
         SpinToCrossing();
         ClearLanes();
         Move();
-        ASSERT_EQ(game->shipPos, 0);
+        ASSERT_EQ(game->cometrow.shipPos, 0);
         PressMove();
         ReleaseMouse();
         for (int tick = 1; tick < 8 && game->phase == kCrossing; ++tick) {
@@ -191,10 +182,10 @@ TEST_F(Cometrow, AMoveLeavesTheOldLaneOnItsFifthTick) {
         }
         if (fillAfter == 3) {
             EXPECT_EQ(game->lives, 2);  // still over lane 0 on the 4th tick
-            EXPECT_EQ(game->shipPos, 0);
+            EXPECT_EQ(game->cometrow.shipPos, 0);
         } else {
             EXPECT_EQ(game->lives, 3);  // already over lane 1 on the 5th
-            EXPECT_EQ(game->shipPos, 1);
+            EXPECT_EQ(game->cometrow.shipPos, 1);
             EXPECT_EQ(game->phase, kCrossing);
         }
         game->phase = kReady;
@@ -209,11 +200,11 @@ TEST_F(Cometrow, EvenLanesDriftDownAndOddLanesUp) {
     SpinToCrossing();
     ClearLanes();
     std::vector<int> start(kLanes);
-    for (int i = 0; i < kLanes; ++i) start[i] = game->reelPos[i];
+    for (int i = 0; i < kLanes; ++i) start[i] = game->reels.reelPos[i];
     Tick(120);
     EXPECT_EQ(game->phase, kCrossing);
     for (int i = 0; i < kLanes; ++i) {
-        const int moved = ((game->reelPos[i] - start[i]) % 100 + 100) % 100;
+        const int moved = ((game->reels.reelPos[i] - start[i]) % 100 + 100) % 100;
         SCOPED_TRACE(testing::Message() << "lane " << i);
         EXPECT_NE(moved, 0);
         // Even lanes roll downward (positions fall), odd lanes upward.
@@ -223,7 +214,7 @@ TEST_F(Cometrow, EvenLanesDriftDownAndOddLanesUp) {
             EXPECT_LT(moved, 50);
         }
     }
-    EXPECT_EQ(game->reelsMoving, 1);  // the drifting reels never count as stopped
+    EXPECT_EQ(game->reels.reelsMoving, 1);  // the drifting reels never count as stopped
 }
 
 TEST_F(Cometrow, StandingStillInALaneIsNotSafe) {
@@ -233,9 +224,9 @@ TEST_F(Cometrow, StandingStillInALaneIsNotSafe) {
         SpinToCrossing();
         ClearLanes();
         for (int m = 0; m <= lane; ++m) Move();
-        ASSERT_EQ(game->shipPos, lane);
+        ASSERT_EQ(game->cometrow.shipPos, lane);
         // A rock one cell off the pay line, on the side its lane drifts from.
-        const int under = game->m_CometCellUnder(lane);
+        const int under = game->cometrow.CellUnder(lane);
         const int rockAt = lane % 2 == 0 ? under - 1 : under + 1;
         SetCell(lane, rockAt, kRock);
         int ticks = 0;
@@ -245,8 +236,8 @@ TEST_F(Cometrow, StandingStillInALaneIsNotSafe) {
         }
         EXPECT_LT(ticks, 200);
         EXPECT_EQ(game->lives, 2);
-        EXPECT_EQ(game->m_CometCellUnder(lane), (rockAt + 100) % 100);
-        EXPECT_EQ(NewSounds(kSfxCrash).size(), 1u);
+        EXPECT_EQ(game->cometrow.CellUnder(lane), (rockAt + 100) % 100);
+        EXPECT_EQ(NewSounds(kSfxBank3).size(), 1u);
     }
     // With clear lanes the ship stands as long as it likes.
     SpinToCrossing();
@@ -269,9 +260,9 @@ TEST_F(Cometrow, AtExactlyHalfACellTheCentreLineCellIsUnderTheShip) {
                  {0, above, 99}, {99, below, 0},  {0, -0.5f, 0},   {99, 0.5f, 99}};
     for (const auto& c : cases) {
         SCOPED_TRACE(testing::Message() << c.pos << " at " << c.offset);
-        game->reelPos[3] = c.pos;
-        game->reelOffset[3] = c.offset;
-        EXPECT_EQ(game->m_CometCellUnder(3), c.under);
+        game->reels.reelPos[3] = c.pos;
+        game->reels.reelOffset[3] = c.offset;
+        EXPECT_EQ(game->cometrow.CellUnder(3), c.under);
     }
 }
 
@@ -279,17 +270,17 @@ TEST_F(Cometrow, TheCrossingTickTestsTheOffsetAfterItsDrift) {
     SpinToCrossing();
     ClearLanes();
     Move();
-    ASSERT_EQ(game->shipPos, 0);
+    ASSERT_EQ(game->cometrow.shipPos, 0);
     const float drift = 3.5f * kx_Tumbleroo_Friction;
     const float start = 0.5f - drift;
     ASSERT_EQ(start + drift, 0.5f);  // lane 0 drifts by +drift to exactly one half
-    const int pos = game->reelPos[0];
+    const int pos = game->reels.reelPos[0];
     SetCell(0, pos - 1, kRock);
     // The machine's tick on its own, so that nothing but its drift moves the lane.
-    game->reelOffset[0] = start;
+    game->reels.reelOffset[0] = start;
     game->m_Game_Cometrow();
     EXPECT_EQ(game->phase, kCrossing);
-    EXPECT_EQ(game->reelOffset[0], 0.5f);
+    EXPECT_EQ(game->reels.reelOffset[0], 0.5f);
     game->m_Game_Cometrow();  // now past one half: the rock above is under the ship
     EXPECT_EQ(game->phase, kReady);
     EXPECT_EQ(game->lives, 2);
@@ -304,50 +295,50 @@ TEST_F(Cometrow, ACrossingOfAllEightLanesScores145) {
     ClearLanes();
     for (int m = 0; m < 9; ++m) EXPECT_EQ(Move(), 8) << "move " << m;
     EXPECT_EQ(game->score, 145);
-    EXPECT_EQ(game->shipPos, 8);
+    EXPECT_EQ(game->cometrow.shipPos, 8);
     EXPECT_EQ(game->phase, kReady);
     EXPECT_EQ(game->lives, 3);
-    EXPECT_EQ(NewSounds(kSfxCrossed).size(), 1u);
+    EXPECT_EQ(NewSounds(kSfxBank2).size(), 1u);
     // The ship waits on the far side until the next spin puts it back.
     Tick(30);
-    EXPECT_EQ(game->shipPos, 8);
+    EXPECT_EQ(game->cometrow.shipPos, 8);
     PressSpin();
-    EXPECT_EQ(game->shipPos, -1);
+    EXPECT_EQ(game->cometrow.shipPos, -1);
     EXPECT_EQ(game->phase, kSpinning);
 }
 
 TEST_F(Cometrow, MoveIsRefusedUnlessCrossingWithTheShipStanding) {
     // Phase 0.
     PressMove();
-    Release();
-    EXPECT_EQ(game->shipStep, 0);
+    ReleaseAndTick();
+    EXPECT_EQ(game->cometrow.shipStep, 0);
     // Phase 1, the reels rolling.
     PressSpin();
-    Release();
+    ReleaseAndTick();
     PressMove();
-    EXPECT_EQ(game->shipStep, 0);
+    EXPECT_EQ(game->cometrow.shipStep, 0);
     EXPECT_EQ(game->phase, kSpinning);
-    Release();
+    ReleaseAndTick();
     for (int n = 0; n < kTickLimit && game->phase == kSpinning; ++n) Tick();
     ClearLanes();
     // A move under way: a second press neither restarts nor speeds it.
     PressMove();
-    Release();
-    const float step = game->shipStep;
+    ReleaseAndTick();
+    const float step = game->cometrow.shipStep;
     PressMove();
-    EXPECT_FLOAT_EQ(game->shipStep, step + 0.1f);
-    Release();
-    while (game->shipStep > 0) Tick();
-    EXPECT_EQ(game->shipPos, 0);
+    EXPECT_FLOAT_EQ(game->cometrow.shipStep, step + 0.1f);
+    ReleaseAndTick();
+    while (game->cometrow.shipStep > 0) Tick();
+    EXPECT_EQ(game->cometrow.shipPos, 0);
     // Phases 3 and 4 last only within the tick that finds them; a press in that
     // tick comes before they are handled and is refused.
     for (int phase : {3, 4}) {
         SCOPED_TRACE(testing::Message() << "phase " << phase);
         game->phase = phase;
         PressMove();
-        EXPECT_EQ(game->shipStep, 0);
+        EXPECT_EQ(game->cometrow.shipStep, 0);
         EXPECT_EQ(game->phase, kReady);
-        Release();
+        ReleaseAndTick();
     }
     EXPECT_EQ(game->lives, 2);       // the crash of phase 3
     EXPECT_EQ(game->score, 5 + 100);  // the move and the arrival of phase 4
@@ -357,11 +348,11 @@ TEST_F(Cometrow, MoveIsRefusedUnlessCrossingWithTheShipStanding) {
     FillLane(0, kRock);
     Move();
     ASSERT_EQ(game->phase, kOver);
-    const float crashedAt = game->shipStep;  // the ship stays part-way, where it crashed
+    const float crashedAt = game->cometrow.shipStep;  // the ship stays part-way, where it crashed
     EXPECT_GT(crashedAt, 0.5f);
     PressMove();
-    EXPECT_EQ(game->shipStep, crashedAt);
-    Release();
+    EXPECT_EQ(game->cometrow.shipStep, crashedAt);
+    ReleaseAndTick();
 }
 
 TEST_F(Cometrow, TheThirdCrashEndsTheGame) {
@@ -371,36 +362,36 @@ TEST_F(Cometrow, TheThirdCrashEndsTheGame) {
         FillLane(0, kRock);
         Move();
         EXPECT_EQ(game->lives, 3 - crash);
-        EXPECT_EQ(NewSounds(kSfxCrash).size(), 1u);
+        EXPECT_EQ(NewSounds(kSfxBank3).size(), 1u);
     }
     EXPECT_EQ(game->gameOver, 1);
     EXPECT_EQ(game->phase, kOver);
     // No further spin once the reels have settled.
-    Release();
+    ReleaseAndTick();
     Tick(30);
-    ASSERT_EQ(game->reelsMoving, 0);
+    ASSERT_EQ(game->reels.reelsMoving, 0);
     PressSpin();
     EXPECT_EQ(game->phase, kOver);
-    for (int i = 0; i < kLanes; ++i) EXPECT_EQ(game->reelSpeed[i], 0);
-    Release();
+    for (int i = 0; i < kLanes; ++i) EXPECT_EQ(game->reels.reelSpeed[i], 0);
+    ReleaseAndTick();
 }
 
 TEST_F(Cometrow, TheShipStandsJustRightOfItsLanesCentreAndSlidesDuringAMove) {
     Record ship{};
     ASSERT_TRUE(FindShip(&ship));
-    EXPECT_FLOAT_EQ(ship.y, game->reelCentreY);
-    EXPECT_FLOAT_EQ(ship.w, game->reelScale);
-    EXPECT_FLOAT_EQ(ship.h, game->reelScale);
-    const float lane = game->reelScale * game->reelPitch;
+    EXPECT_FLOAT_EQ(ship.y, game->reels.reelCentreY);
+    EXPECT_FLOAT_EQ(ship.w, game->reels.reelScale);
+    EXPECT_FLOAT_EQ(ship.h, game->reels.reelScale);
+    const float lane = game->reels.reelScale * game->reels.reelPitch;
     // Left of lane 0, by about a column.
-    EXPECT_NEAR(ship.x - game->m_ReelColumnX(0), -lane + 2.4f * game->reelScale - 2, 0.01f);
+    EXPECT_NEAR(ship.x - game->reels.ColumnX(0), -lane + 2.4f * game->reels.reelScale - 2, 0.01f);
     SpinToCrossing();
     ClearLanes();
     for (int m = 0; m < 3; ++m) {
         PressMove();
         ReleaseMouse();
         float last = -1e9f;
-        while (game->shipStep > 0) {
+        while (game->cometrow.shipStep > 0) {
             ASSERT_TRUE(FindShip(&ship));
             EXPECT_GT(ship.x, last);
             last = ship.x;
@@ -408,7 +399,7 @@ TEST_F(Cometrow, TheShipStandsJustRightOfItsLanesCentreAndSlidesDuringAMove) {
         }
         Tick();
         ASSERT_TRUE(FindShip(&ship));
-        const float offCentre = ship.x - game->m_ReelColumnX(m);
+        const float offCentre = ship.x - game->reels.ColumnX(m);
         EXPECT_GT(offCentre, 0) << "lane " << m;
         EXPECT_LT(offCentre, 0.1f * lane) << "lane " << m;
     }
@@ -420,12 +411,12 @@ TEST_F(Cometrow, ThePortraitLayoutPutsTheButtonsSideBySide) {
     ASSERT_EQ(game->landscape, 0);
     // The landscape position of "Move->" (below SPIN) does nothing here.
     Press(game->spinX, game->spinY + 0.25f * game->spinH);
-    Release();
+    ReleaseAndTick();
     EXPECT_EQ(game->phase, kReady);
     SpinToCrossing();
     ClearLanes();
     EXPECT_EQ(Move(), 8);
-    EXPECT_EQ(game->shipPos, 0);
+    EXPECT_EQ(game->cometrow.shipPos, 0);
 }
 
 // ---------------------------------------------------------------------------
@@ -455,8 +446,8 @@ TEST_F(Cometrow, AWholeGamePlaysToGameOverAndReturnsToTheMenu) {
     EXPECT_EQ(game->score, 5 * moves + 100 * crossings);
     EXPECT_EQ(game->phase, kOver);
     const int final = game->score;
-    for (int n = 0; n < 200 && game->state != 1; ++n) Tick();
-    EXPECT_EQ(game->state, 1);
+    for (int n = 0; n < 200 && game->state != kScreenMenu; ++n) Tick();
+    EXPECT_EQ(game->state, kScreenMenu);
     EXPECT_EQ(game->scores[50 + 10 * (kCometrow - 1)], final);
 }
 
@@ -474,21 +465,21 @@ TEST_F(Cometrow, TheShipIsDrawnAtItsLaneOverTheBlackLanes) {
     ClearLanes();
     Move();
     Move();
-    ASSERT_EQ(game->shipPos, 1);
+    ASSERT_EQ(game->cometrow.shipPos, 1);
     std::vector<unsigned> withShip = RenderAndRead();
     ASSERT_FALSE(withShip.empty());
-    game->shipPos = 20;  // far off to the right for the comparison frame
+    game->cometrow.shipPos = 20;  // far off to the right for the comparison frame
     Tick();
     std::vector<unsigned> without = RenderAndRead();
-    const int x = static_cast<int>(game->m_ReelColumnX(1));
-    const int y = static_cast<int>(game->reelCentreY);
+    const int x = static_cast<int>(game->reels.ColumnX(1));
+    const int y = static_cast<int>(game->reels.reelCentreY);
     int changed = 0;
     for (int dx = -12; dx <= 12; ++dx) {
         for (int dy = -12; dy <= 12; ++dy) changed += PixelAt(withShip, x + dx, y + dy) != PixelAt(without, x + dx, y + dy);
     }
     EXPECT_GT(changed, 50);
     // Away from the pay line's band the empty lanes show the black behind the reels.
-    const int gapY = game->reelTop + 2;
+    const int gapY = game->reels.reelTop + 2;
     EXPECT_LT(Red(PixelAt(without, x, gapY)) + Green(PixelAt(without, x, gapY)), 60);
 }
 

@@ -13,7 +13,6 @@ namespace {
 
 using gametest::GameTest;
 
-constexpr int kMachineCubewick = 2;
 
 class CubewickScreen : public GameTest {
 protected:
@@ -44,11 +43,11 @@ TEST_F(CubewickScreen, TheLaneAndTheExitAreDarkOnThePayLine) {
     ASSERT_FALSE(px.empty());
     KeepShot(px, "cubewick.png");
     ASSERT_EQ(game->scaleX, 1);  // 640 x 480: virtual units are pixels
-    const float c = game->reelScale * game->reelPitch;
-    const int y = static_cast<int>(game->reelCentreY);
-    const int clear = static_cast<int>(game->reelCentreY - 1.5f * c);  // the frame, off the pay line
+    const float c = game->reels.reelScale * game->reels.reelPitch;
+    const int y = static_cast<int>(game->reels.reelCentreY);
+    const int clear = static_cast<int>(game->reels.reelCentreY - 1.5f * c);  // the frame, off the pay line
     const int laneX = 20;
-    const int exitX = static_cast<int>(game->reelCentreX + 16 * game->reelScale * 6 + 2 + c / 2);
+    const int exitX = static_cast<int>(game->reels.reelCentreX + 16 * game->reels.reelScale * 6 + 2 + c / 2);
     // The frame is blue (0, 80, 180); the lane darkens it to a fifth before the
     // pay-line band goes over both.
     EXPECT_GT(Blue(PixelAt(px, laneX, clear)), 150);

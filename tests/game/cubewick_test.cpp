@@ -18,11 +18,6 @@ namespace {
 using gametest::GameTest;
 using gametest::Record;
 
-constexpr int kMachineCubewick = 2;
-constexpr int kMachinePlat = 1;
-constexpr int kStateMenu = 1;
-constexpr int kStatePlay = 10;
-constexpr int kStateStart = 11;
 constexpr int kReels = 6;
 constexpr int kTicksPerCell = 16;
 constexpr int kSettleLimit = 1200;
@@ -41,15 +36,15 @@ protected:
         Render();  // fits the virtual screen, so pointer positions map 1:1
         RunLoader();
         StartMachine(machine);
-        ASSERT_EQ(game->state, kStatePlay);
+        ASSERT_EQ(game->state, kScreenPlay);
     }
 
-    int Cell(int reel) const { return reel * 500 + game->reelPos[reel] * 5; }
+    int Cell(int reel) const { return kx_Tumbleroo_Reels::Cell(reel, game->reels.reelPos[reel]); }
 
     void LayRow(const std::vector<int>& symbols) {
         for (int r = 0; r < kReels; ++r) {
-            game->reelCells[Cell(r)] = symbols[r];
-            game->reelCells[Cell(r) + 1] = 0;
+            game->reels.reelCells[Cell(r)] = symbols[r];
+            game->reels.reelCells[Cell(r) + 1] = 0;
         }
     }
 
@@ -72,25 +67,25 @@ protected:
 
     // The walker is the only reel-sheet image drawn exactly on the pay line's y
     // (cells are drawn two units lower).
-    Record Walker() const { return ImageAtY(gametest::kSlotReelSheet, game->reelCentreY); }
+    Record Walker() const { return ImageAtY(kImgReels, game->reels.reelCentreY); }
 };
 
 TEST_F(Cubewick, LoaderSetsTheMachineUpOnTheSecondBank) {
-    EXPECT_EQ(game->reelCount, kReels);
-    EXPECT_EQ(game->reelGap, 0);
+    EXPECT_EQ(game->reels.reelCount, kReels);
+    EXPECT_EQ(game->reels.reelGap, 0);
     EXPECT_EQ(game->soundSet, 2);
     EXPECT_EQ(game->reelSheet, String("Reel_Cubewick"));
     EXPECT_EQ(game->lives, 3);
     EXPECT_EQ(game->phase, 0);
-    EXPECT_EQ(game->walkerPos, -1);
-    EXPECT_EQ(game->reelFrameB, 180);
-    EXPECT_EQ(game->reelBackG, 40);
+    EXPECT_EQ(game->cubewick.walkerPos, -1);
+    EXPECT_EQ(game->reels.reelFrameB, 180);
+    EXPECT_EQ(game->reels.reelBackG, 40);
     const int counts[] = {0, 50, 15, 20, 4, 3, 4, 4, 0};
-    for (int k = 1; k <= 8; ++k) EXPECT_EQ(game->symbolCounts[k], counts[k]) << k;
+    for (int k = 1; k <= 8; ++k) EXPECT_EQ(game->reels.symbolCounts[k], counts[k]) << k;
     // Every strip holds the composition, shuffled on its own.
     for (int r = 0; r < kReels; ++r) {
         int dots = 0;
-        for (int c = 0; c < 100; ++c) dots += game->reelCells[r * 500 + c * 5] == DOT;
+        for (int c = 0; c < 100; ++c) dots += game->reels.Symbol(r, c) == DOT;
         EXPECT_EQ(dots, 50) << r;
     }
 }
@@ -99,27 +94,27 @@ TEST_F(Cubewick, AWalkOverSixDotsScoresThirtyAndEndsWithTheWinSound) {
     SpinOnto({DOT, DOT, DOT, DOT, DOT, DOT});
     for (int cell = 0; cell < kReels; ++cell) {
         Tick(kTicksPerCell - 1);
-        EXPECT_EQ(game->walkerPos, cell - 1);
+        EXPECT_EQ(game->cubewick.walkerPos, cell - 1);
         EXPECT_EQ(game->score, 5 * cell);
         Tick();
-        EXPECT_EQ(game->walkerPos, cell);
-        EXPECT_EQ(game->walkerStep, 0);
+        EXPECT_EQ(game->cubewick.walkerPos, cell);
+        EXPECT_EQ(game->cubewick.walkerStep, 0);
         EXPECT_EQ(game->score, 5 * (cell + 1));
         EXPECT_EQ(SoundPlayed(), 11);
-        EXPECT_EQ(game->reelCells[Cell(cell) + 1], kEaten);
+        EXPECT_EQ(game->reels.reelCells[Cell(cell) + 1], kEaten);
     }
     EXPECT_EQ(game->phase, 1);
     Tick(kTicksPerCell - 1);
     EXPECT_EQ(game->phase, 1);
     Tick();  // tick 112: the exit
-    EXPECT_EQ(game->walkerPos, kReels);
+    EXPECT_EQ(game->cubewick.walkerPos, kReels);
     EXPECT_EQ(game->phase, 0);
     EXPECT_EQ(game->score, 30);
     EXPECT_EQ(SoundPlayed(), 12);
     EXPECT_EQ(game->lives, 3);
     // The walker stays at the exit; nothing more is scored.
     Tick(40);
-    EXPECT_EQ(game->walkerPos, kReels);
+    EXPECT_EQ(game->cubewick.walkerPos, kReels);
     EXPECT_EQ(game->score, 30);
 }
 
@@ -136,7 +131,7 @@ TEST_F(Cubewick, BonusItemsScoreTwentyFiveWithTwoSounds) {
 TEST_F(Cubewick, PowerMakesLaterMonstersWorthFiftyAndTurnsTheReelBank) {
     SpinOnto({DOT, POWER, MONSTER, MONSTER_LAST, DOT, BONUS});
     Tick(2 * kTicksPerCell);
-    EXPECT_EQ(game->symbolBank, 1);
+    EXPECT_EQ(game->reels.symbolBank, 1);
     EXPECT_EQ(game->score, 55);
     EXPECT_EQ(SoundPlayed(1), 11);
     EXPECT_EQ(SoundPlayed(), 15);
@@ -145,7 +140,7 @@ TEST_F(Cubewick, PowerMakesLaterMonstersWorthFiftyAndTurnsTheReelBank) {
     bool powered = false;
     for (int i = 0; i < RecordCount(); ++i) {
         const Record r = Rec(i);
-        if (r.kind == 1 && r.y != game->reelCentreY && r.frame >= 8 && r.frame <= 15) powered = true;
+        if (r.kind == 1 && r.y != game->reels.reelCentreY && r.frame >= 8 && r.frame <= 15) powered = true;
     }
     EXPECT_TRUE(powered);
     Tick(kTicksPerCell - 1);
@@ -157,9 +152,9 @@ TEST_F(Cubewick, PowerMakesLaterMonstersWorthFiftyAndTurnsTheReelBank) {
     EXPECT_EQ(game->phase, 0);
     EXPECT_EQ(game->lives, 3);
     // The power lasts until the next spin.
-    EXPECT_EQ(game->symbolBank, 1);
+    EXPECT_EQ(game->reels.symbolBank, 1);
     PressSpin();
-    EXPECT_EQ(game->symbolBank, 0);
+    EXPECT_EQ(game->reels.symbolBank, 0);
 }
 
 TEST_F(Cubewick, AMonsterBeforeThePowerKillsAndLeavesTheRestUneaten) {
@@ -167,12 +162,12 @@ TEST_F(Cubewick, AMonsterBeforeThePowerKillsAndLeavesTheRestUneaten) {
     Tick(kTicksPerCell);
     EXPECT_EQ(game->phase, 3);
     EXPECT_EQ(game->score, 0);
-    EXPECT_EQ(game->symbolBank, 0);
+    EXPECT_EQ(game->reels.symbolBank, 0);
     EXPECT_EQ(SoundPlayed(), 13);
-    EXPECT_EQ(game->reelCells[Cell(0) + 1], kEaten);
+    EXPECT_EQ(game->reels.reelCells[Cell(0) + 1], kEaten);
     Tick(60);
-    EXPECT_EQ(game->walkerPos, 0);
-    for (int r = 1; r < kReels; ++r) EXPECT_EQ(game->reelCells[Cell(r) + 1], 0) << r;
+    EXPECT_EQ(game->cubewick.walkerPos, 0);
+    for (int r = 1; r < kReels; ++r) EXPECT_EQ(game->reels.reelCells[Cell(r) + 1], 0) << r;
     EXPECT_EQ(game->lives, 2);
     EXPECT_EQ(game->phase, 0);
 }
@@ -180,31 +175,31 @@ TEST_F(Cubewick, AMonsterBeforeThePowerKillsAndLeavesTheRestUneaten) {
 TEST_F(Cubewick, NothingMovesWhileAReelMoves) {
     PressSpin();
     int spinTicks = 0;
-    while (game->reelsMoving == 1 && spinTicks < kSettleLimit) {
-        EXPECT_EQ(game->walkerPos, -1);
-        EXPECT_EQ(game->walkerStep, 0);
-        EXPECT_EQ(game->walkerAnim, 0);
+    while (game->reels.reelsMoving == 1 && spinTicks < kSettleLimit) {
+        EXPECT_EQ(game->cubewick.walkerPos, -1);
+        EXPECT_EQ(game->cubewick.walkerStep, 0);
+        EXPECT_EQ(game->cubewick.walkerAnim, 0);
         Tick();
         ++spinTicks;
     }
     EXPECT_GT(spinTicks, 50);
     // The walker sets off in the first still tick.
-    EXPECT_EQ(game->walkerStep, 0.0625f);
+    EXPECT_EQ(game->cubewick.walkerStep, 0.0625f);
     // A reel set moving mid-walk (a nudge of the strip) freezes it again, even in
     // the walking phase, and a SPIN press meanwhile does nothing.
     LayRow({DOT, DOT, DOT, DOT, DOT, DOT});
     Tick(3);
-    const float step = game->walkerStep;
-    game->reelSpeed[3] = 0.3f;
+    const float step = game->cubewick.walkerStep;
+    game->reels.reelSpeed[3] = 0.3f;
     const int scoreBefore = game->score;
     PressSpin();
     for (int t = 0; t < 15; ++t) {
-        ASSERT_EQ(game->reelsMoving, 1);
-        EXPECT_EQ(game->walkerStep, step);
+        ASSERT_EQ(game->reels.reelsMoving, 1);
+        EXPECT_EQ(game->cubewick.walkerStep, step);
         Tick();
     }
     EXPECT_EQ(game->phase, 1);
-    EXPECT_EQ(game->reelSpeed[0], 0);  // no spin was started
+    EXPECT_EQ(game->reels.reelSpeed[0], 0);  // no spin was started
     EXPECT_EQ(game->score, scoreBefore);
 }
 
@@ -213,7 +208,7 @@ TEST_F(Cubewick, DyingTakesThirtyOneTicksAndLeavesTheFallenFrame) {
     Tick(2 * kTicksPerCell);  // the monster is met on this tick, the first of the fall
     EXPECT_EQ(game->score, 5);
     EXPECT_EQ(game->phase, 3);
-    EXPECT_EQ(game->walkerAnim, 33);
+    EXPECT_EQ(game->cubewick.walkerAnim, 33);
     for (int t = 0; t < 29; ++t) {
         Tick();
         const float frame = Walker().frame;
@@ -225,16 +220,16 @@ TEST_F(Cubewick, DyingTakesThirtyOneTicksAndLeavesTheFallenFrame) {
     Tick();  // the 31st tick of the fall
     EXPECT_EQ(game->lives, 2);
     EXPECT_EQ(game->phase, 0);
-    EXPECT_EQ(game->walkerAnim, 8);
+    EXPECT_EQ(game->cubewick.walkerAnim, 8);
     // It lies where it fell until the next spin.
     Tick();
     EXPECT_EQ(Walker().frame, 18);
     Tick(100);
     EXPECT_EQ(Walker().frame, 18);
-    EXPECT_EQ(game->walkerPos, 1);
+    EXPECT_EQ(game->cubewick.walkerPos, 1);
     PressSpin();
     EXPECT_EQ(Walker().frame, 16);
-    EXPECT_EQ(game->walkerPos, -1);
+    EXPECT_EQ(game->cubewick.walkerPos, -1);
 }
 
 TEST_F(Cubewick, TheSpinControlIsLitOnlyWhenReadyAndTakesOnePressPerClick) {
@@ -248,10 +243,10 @@ TEST_F(Cubewick, TheSpinControlIsLitOnlyWhenReadyAndTakesOnePressPerClick) {
     MoveMouse(game->spinX * game->scaleX, game->spinY * game->scaleY);
     PressMouse();
     Tick();
-    const float firstSpeed = game->reelSpeed[0];
+    const float firstSpeed = game->reels.reelSpeed[0];
     EXPECT_GT(firstSpeed, 1.4f);
     Tick(5);  // held down: no second spin
-    EXPECT_LT(game->reelSpeed[0], firstSpeed);
+    EXPECT_LT(game->reels.reelSpeed[0], firstSpeed);
     EXPECT_EQ(spinFrame(), 3);  // dim, pressed
     ReleaseMouse();
     Tick();
@@ -293,14 +288,14 @@ protected:
         for (int slot : {1, 2, 3, 95, 99}) EXPECT_NE(game->sounds[slot], nullptr) << "sound " << slot;
     }
     void Switch(int machine) {
-        game->state = kStateStart;
+        game->state = kScreenStartGame;
         game->machine = machine;
         Tick();
     }
 };
 
 TEST_F(CubewickBank, SwitchingMachinesReloadsEveryAssetWithTheRightBank) {
-    Enter(kMachinePlat);
+    Enter(kMachineQuillmorPlat);
     for (int slot = 11; slot <= 19; ++slot) EXPECT_EQ(FileInSlot(slot), slot) << slot;
 
     EmptySlots();
@@ -317,7 +312,7 @@ TEST_F(CubewickBank, SwitchingMachinesReloadsEveryAssetWithTheRightBank) {
     EXPECT_EQ(game->loadStep, 0);
 
     EmptySlots();
-    Switch(kMachinePlat);
+    Switch(kMachineQuillmorPlat);
     EXPECT_GT(game->loadStep, 0);
     RunLoader();
     ExpectSlotsFull();
@@ -343,11 +338,11 @@ TEST_F(Cubewick, AWholeGamePlaysToGameOver) {
     ASSERT_EQ(game->gameOver, 1) << spins << " spins";
     EXPECT_EQ(game->lives, 0);
     EXPECT_EQ(game->phase, 5);
-    EXPECT_EQ(game->walkerAnim, 8);
+    EXPECT_EQ(game->cubewick.walkerAnim, 8);
     const int final = game->score;
     // The game-over sequence takes the game back to the menu, which records it.
-    for (int t = 0; t < 200 && game->state != kStateMenu; ++t) Tick();
-    EXPECT_EQ(game->state, kStateMenu);
+    for (int t = 0; t < 200 && game->state != kScreenMenu; ++t) Tick();
+    EXPECT_EQ(game->state, kScreenMenu);
     EXPECT_EQ(game->scores[50 + 10 * (kMachineCubewick - 1)], final);
 }
 

@@ -28,7 +28,7 @@ protected:
 };
 
 TEST_F(DiceScreen, AFrameShowsTheReelBankInItsFrameWithThePanelBeside) {
-    StartMachine(reeltest::kMachineDice);
+    StartMachine(kMachineDice);
     const int faces[5] = {1, 2, 3, 4, 5};
     for (int i = 0; i < 5; ++i) SetStrip(i, faces[i]);
     Tick();
@@ -44,18 +44,18 @@ TEST_F(DiceScreen, AFrameShowsTheReelBankInItsFrameWithThePanelBeside) {
     }
     // The top rows of the window are shaded darker than the middle of the pay line
     // band: compare the same column's brightness.
-    const int column = static_cast<int>(game->m_ReelColumnX(0) + game->reelScale * 14);
+    const int column = static_cast<int>(game->reels.ColumnX(0) + game->reels.reelScale * 14);
     auto light = [&](int y) {
         const unsigned p = PixelAt(px, column, y);
         return Red(p) + Green(p) + Blue(p);
     };
-    const int top = game->reelTop + 2;
-    const int centre = static_cast<int>(game->reelCentreY);
+    const int top = game->reels.reelTop + 2;
+    const int centre = static_cast<int>(game->reels.reelCentreY);
     EXPECT_LT(light(top), light(centre));
     // The dice are drawn: the pay line's cells are not the bare background colour.
     int painted = 0;
     for (int i = 0; i < 5; ++i) {
-        const unsigned p = PixelAt(px, static_cast<int>(game->m_ReelColumnX(i)), centre);
+        const unsigned p = PixelAt(px, static_cast<int>(game->reels.ColumnX(i)), centre);
         painted += !(Red(p) == 0 && Green(p) == 80 && Blue(p) == 0);
     }
     EXPECT_EQ(painted, 5);

@@ -19,13 +19,13 @@ class Dice : public reeltest::ReelGame {
 protected:
     void SetUp() override {
         ReelGame::SetUp();
-        StartMachine(reeltest::kMachineDice);
-        ASSERT_EQ(game->state, 10);
+        StartMachine(kMachineDice);
+        ASSERT_EQ(game->state, kScreenPlay);
     }
     void PayLine(const int (&faces)[5]) {
         for (int i = 0; i < 5; ++i) {
-            game->reelPos[i] = 0;
-            game->reelCells[i * 500] = faces[i];
+            game->reels.reelPos[i] = 0;
+            game->reels.Symbol(i, 0) = faces[i];
         }
     }
     void FixStrips(const int (&faces)[5]) {
@@ -35,8 +35,8 @@ protected:
         ClickAt(game->spinX, game->spinY);
         TickUntilRest();
     }
-    float HoldY() const { return game->reelCentreY + 1.5f * game->reelPitch * game->reelScale + 2; }
-    void ClickHold(int i) { ClickAt(game->m_ReelColumnX(i), HoldY()); }
+    float HoldY() const { return game->reels.reelCentreY + 1.5f * game->reels.reelPitch * game->reels.reelScale + 2; }
+    void ClickHold(int i) { ClickAt(game->reels.ColumnX(i), HoldY()); }
     std::vector<Record> HoldBoxes() const {
         return Records([](const Record& r) {
             return r.kind == kKindRect && std::fabs(r.w - kHoldW) < 0.01f && std::fabs(r.h - kHoldH) < 0.01f;
@@ -69,7 +69,7 @@ protected:
         const std::string white = TextInColour(255, 255, 255);
         return white.size() < 5 ? white : white.substr(white.size() - 5);
     }
-    std::string Name() const { return game->handName.ToUtf8(); }
+    std::string Name() const { return game->dice.handName.ToUtf8(); }
 };
 
 TEST_F(Dice, AllOutcomesOfFiveDiceGiveTheDocumentedDistribution) {
@@ -83,14 +83,14 @@ TEST_F(Dice, AllOutcomesOfFiveDiceGiveTheDocumentedDistribution) {
             k /= 6;
         }
         for (int i = 0; i < 5; ++i) {
-            game->reelPos[i] = 0;
-            game->reelCells[i * 500] = faces[i];
+            game->reels.reelPos[i] = 0;
+            game->reels.Symbol(i, 0) = faces[i];
         }
-        game->m_DiceHand();
+        game->dice.ReadHand();
         ++seen[Name()];
-        values[Name()] = game->handValue;
+        values[Name()] = game->dice.handValue;
         int sum = 0;
-        for (int f = 1; f <= 6; ++f) sum += game->faceCounts[f];
+        for (int f = 1; f <= 6; ++f) sum += game->dice.faceCounts[f];
         ASSERT_EQ(sum, 5);
     }
     const std::map<std::string, int> expected = {
@@ -125,12 +125,12 @@ TEST_F(Dice, ExampleHandsScoreTheirValuePlusTheFaces) {
         SCOPED_TRACE(c.name);
         PayLine(c.faces);
         game->score = 100;
-        const std::vector<int> sounds = SoundsOf([this] { game->m_ScoreDice(); });
+        const std::vector<int> sounds = SoundsOf([this] { game->dice.Score(); });
         EXPECT_EQ(Name(), c.name);
         EXPECT_EQ(game->score, 100 + c.added);
         EXPECT_EQ(game->phase, 3);
-        EXPECT_EQ(game->bannerX, 640 + 512);
-        EXPECT_EQ(sounds, std::vector<int>{game->handValue == 0 ? 13 : 12});
+        EXPECT_EQ(game->dice.bannerX, 640 + 512);
+        EXPECT_EQ(sounds, std::vector<int>{game->dice.handValue == 0 ? 13 : 12});
     }
 }
 
@@ -143,17 +143,17 @@ TEST_F(Dice, HoldButtonsFlipBetweenTheSpinsAndPulseWhileUnheld) {
         EXPECT_EQ(b.b, 0);
     }
     EXPECT_EQ(OverlayFrames(), (std::vector<int>{2, 2, 2, 2, 2, 0}));  // SPIN lit
-    PressAt(game->m_ReelColumnX(1), HoldY());
-    EXPECT_EQ(game->holds[1], 1);
+    PressAt(game->reels.ColumnX(1), HoldY());
+    EXPECT_EQ(game->reels.holds[1], 1);
     ReleaseMouse();
     Tick();
-    EXPECT_EQ(game->holds[1], 0);
+    EXPECT_EQ(game->reels.holds[1], 0);
 
     Spin();
     ASSERT_EQ(game->phase, 1);
     const std::vector<int> sounds = SoundsOf([this] { ClickHold(3); });
     EXPECT_EQ(sounds, std::vector<int>{99});
-    EXPECT_EQ(game->holds[3], 1);
+    EXPECT_EQ(game->reels.holds[3], 1);
     const int ms = kx_app_Millisecs();
     boxes = HoldBoxes();
     ASSERT_EQ(boxes.size(), 5u);
@@ -170,42 +170,42 @@ TEST_F(Dice, HoldButtonsFlipBetweenTheSpinsAndPulseWhileUnheld) {
     }
     EXPECT_EQ(OverlayFrames(), (std::vector<int>{0, 0, 0, 2, 0, 0}));  // held: dim
     // Holding the pointer down flips once; a second click flips back.
-    PressAt(game->m_ReelColumnX(0), HoldY());
+    PressAt(game->reels.ColumnX(0), HoldY());
     Tick(3);
-    EXPECT_EQ(game->holds[0], 1);
+    EXPECT_EQ(game->reels.holds[0], 1);
     ReleaseMouse();
     Tick();
     ClickHold(0);
-    EXPECT_EQ(game->holds[0], 0);
+    EXPECT_EQ(game->reels.holds[0], 0);
 }
 
 TEST_F(Dice, HeldDiceStayThroughTheSecondSpinAndTheHoldsAreReleased) {
     Spin();
     int pos[5];
-    for (int i = 0; i < 5; ++i) pos[i] = game->reelPos[i];
+    for (int i = 0; i < 5; ++i) pos[i] = game->reels.reelPos[i];
     ClickHold(0);
     ClickHold(2);
     ClickAt(game->spinX, game->spinY);
     EXPECT_EQ(game->phase, 2);
-    EXPECT_EQ(game->delay, 30);
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(game->holds[i], 0);
-    EXPECT_EQ(game->reelSpeed[0], 0);
-    EXPECT_EQ(game->reelSpeed[2], 0);
-    EXPECT_GT(game->reelSpeed[1], 0);
+    EXPECT_EQ(game->dice.delay, 30);
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(game->reels.holds[i], 0);
+    EXPECT_EQ(game->reels.reelSpeed[0], 0);
+    EXPECT_EQ(game->reels.reelSpeed[2], 0);
+    EXPECT_GT(game->reels.reelSpeed[1], 0);
     TickUntilRest();
-    EXPECT_EQ(game->reelPos[0], pos[0]);
-    EXPECT_EQ(game->reelPos[2], pos[2]);
+    EXPECT_EQ(game->reels.reelPos[0], pos[0]);
+    EXPECT_EQ(game->reels.reelPos[2], pos[2]);
 }
 
 TEST_F(Dice, SpinWorksOnlyInTheFirstTwoPhasesWithTheReelsAtRest) {
     EXPECT_EQ(SpinLabel(), "SPIN2");
     ClickAt(game->spinX, game->spinY);
     EXPECT_EQ(game->phase, 1);
-    EXPECT_EQ(game->reelsMoving, 1);
-    const float speed = game->reelSpeed[4];
+    EXPECT_EQ(game->reels.reelsMoving, 1);
+    const float speed = game->reels.reelSpeed[4];
     ClickAt(game->spinX, game->spinY);  // while rolling: nothing
     EXPECT_EQ(game->phase, 1);
-    EXPECT_LT(game->reelSpeed[4], speed);
+    EXPECT_LT(game->reels.reelSpeed[4], speed);
     EXPECT_EQ(OverlayFrames().back(), 2);  // dim while moving
     TickUntilRest();
     EXPECT_EQ(SpinLabel(), "SPIN1");
@@ -217,10 +217,10 @@ TEST_F(Dice, SpinWorksOnlyInTheFirstTwoPhasesWithTheReelsAtRest) {
     for (int phase : {2, 3}) {
         SCOPED_TRACE(phase);
         game->phase = phase;
-        game->delay = 500;  // keeps phase 2 from scoring meanwhile
-        game->bannerX = 5000;  // keeps the banner from ending meanwhile
+        game->dice.delay = 500;  // keeps phase 2 from scoring meanwhile
+        game->dice.bannerX = 5000;  // keeps the banner from ending meanwhile
         ClickAt(game->spinX, game->spinY);
-        for (int i = 0; i < 5; ++i) EXPECT_EQ(game->reelSpeed[i], 0);
+        for (int i = 0; i < 5; ++i) EXPECT_EQ(game->reels.reelSpeed[i], 0);
         EXPECT_EQ(OverlayFrames().back(), 2);
         EXPECT_EQ(SpinLabel(), "SPIN0");
     }
@@ -233,7 +233,7 @@ TEST_F(Dice, TheHandIsScoredThirtyTicksAfterTheReelsStop) {
     ClickAt(game->spinX, game->spinY);
     TickUntilRest();  // the first tick at rest counts
     EXPECT_EQ(game->phase, 2);
-    EXPECT_EQ(game->delay, 29);
+    EXPECT_EQ(game->dice.delay, 29);
     Tick(28);
     EXPECT_EQ(game->phase, 2);
     EXPECT_EQ(game->score, 0);
@@ -250,7 +250,7 @@ TEST_F(Dice, TheBannerCrossesTheScreenAndEndsTheTurn) {
     const int faces[5] = {3, 3, 3, 3, 3};
     PayLine(faces);
     game->phase = 2;
-    game->delay = 1;
+    game->dice.delay = 1;
     struct Seen {
         float alpha, nameX, valueX;
         int bands;
@@ -318,7 +318,7 @@ TEST_F(Dice, ATurnWithNoHandCostsALifeAndTheThirdLossEndsTheGame) {
     Tick(5);
     EXPECT_EQ(game->lives, 0);
     EXPECT_EQ(game->phase, 4);
-    for (int i = 0; i < 5; ++i) EXPECT_EQ(game->reelSpeed[i], 0);
+    for (int i = 0; i < 5; ++i) EXPECT_EQ(game->reels.reelSpeed[i], 0);
 }
 
 }  // namespace

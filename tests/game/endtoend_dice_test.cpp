@@ -28,13 +28,13 @@ protected:
         ADD_FAILURE() << "gave up waiting";
         return kTickLimit;
     }
-    void TapSpin() { TapAt(game->spinX, game->spinY); }
+    void TapSpin() { ClickAt(game->spinX, game->spinY); }
     void TapHold(int reel) {
-        const float y = game->reelCentreY + 1.5f * static_cast<float>(game->reelPitch) * game->reelScale + 2;
-        TapAt(game->m_ReelColumnX(reel), y);
+        const float y = game->reels.reelCentreY + 1.5f * static_cast<float>(game->reels.reelPitch) * game->reels.reelScale + 2;
+        ClickAt(game->reels.ColumnX(reel), y);
     }
     void WaitForReels() {
-        TickUntil([this] { return game->reelsMoving == 0; });
+        TickUntil([this] { return game->reels.reelsMoving == 0; });
     }
 
     // A turn: spin, hold the first and last dice, spin the rest, wait for the hand.
@@ -47,26 +47,26 @@ protected:
         WaitForReels();
         TapHold(0);
         TapHold(4);
-        EXPECT_EQ(game->holds[0], 1);
-        EXPECT_EQ(game->holds[4], 1);
-        const int kept0 = game->reelPos[0];
-        const int kept4 = game->reelPos[4];
+        EXPECT_EQ(game->reels.holds[0], 1);
+        EXPECT_EQ(game->reels.holds[4], 1);
+        const int kept0 = game->reels.reelPos[0];
+        const int kept4 = game->reels.reelPos[4];
         TapSpin();
         EXPECT_EQ(game->phase, 2);
         WaitForReels();
-        EXPECT_EQ(game->reelPos[0], kept0);  // held dice keep their faces
-        EXPECT_EQ(game->reelPos[4], kept4);
+        EXPECT_EQ(game->reels.reelPos[0], kept0);  // held dice keep their faces
+        EXPECT_EQ(game->reels.reelPos[4], kept4);
         TickUntil([this] { return game->phase == 0 || game->gameOver > 0; });
         // Every hand adds at least its five faces; a hand of nothing costs a life.
         EXPECT_GE(game->score, scoreBefore + 5);
-        EXPECT_EQ(game->lives, livesBefore - (game->handValue == 0 ? 1 : 0));
+        EXPECT_EQ(game->lives, livesBefore - (game->dice.handValue == 0 ? 1 : 0));
     }
 };
 
 TEST_F(EndToEnd, AGameOfDiceFromTheMenuToTheSavedTables) {
     MenuReady();
-    ASSERT_EQ(game->state, 1);
-    ASSERT_EQ(game->machine, 1);
+    ASSERT_EQ(game->state, kScreenMenu);
+    ASSERT_EQ(game->machine, kMachineQuillmorPlat);
 
     // Machines 1 and 2 pay 45 and 20 coins; Dice costs 55 of them.
     TapKey(kKeyZ);
@@ -78,13 +78,13 @@ TEST_F(EndToEnd, AGameOfDiceFromTheMenuToTheSavedTables) {
     TapKey(kKeyZ);
     EXPECT_EQ(game->settings[kSettingCoins], 10);
     EXPECT_EQ(game->settings[kSettingUnlockMask], 1 | 2 | 16);
-    EXPECT_EQ(game->state, 1);
+    EXPECT_EQ(game->state, kScreenMenu);
     PressKey(kKeyZ);
     Tick();
-    ASSERT_EQ(game->state, 11);
+    ASSERT_EQ(game->state, kScreenStartGame);
     ReleaseKey(kKeyZ);
     Tick();
-    ASSERT_EQ(game->state, 10);
+    ASSERT_EQ(game->state, kScreenPlay);
     RunLoader();  // the Dice sheet brings its own sound bank
     Render();
     Tick();       // the first tick of play lays out the reels and the SPIN control
@@ -102,7 +102,7 @@ TEST_F(EndToEnd, AGameOfDiceFromTheMenuToTheSavedTables) {
     const int finalScore = game->score;
 
     // The overlay runs its 90 ticks over the machine, then the menu takes over.
-    const int ticks = TickUntil([this] { return game->state == 1; });
+    const int ticks = TickUntil([this] { return game->state == kScreenMenu; });
     EXPECT_GE(ticks, 89);
     EXPECT_LE(ticks, 91);
     EXPECT_EQ(game->machine, kDice);
@@ -139,7 +139,7 @@ TEST_F(EndToEnd, AGameOfDiceFromTheMenuToTheSavedTables) {
     // Dice is unlocked now: the action key starts it at once.
     PressKey(kKeyZ);
     Tick();
-    EXPECT_EQ(game->state, 11);
+    EXPECT_EQ(game->state, kScreenStartGame);
     ReleaseKey(kKeyZ);
 }
 

@@ -23,9 +23,6 @@ using gametest::Record;
 constexpr int kFizzcrate = 4;
 constexpr int kReels = 6;
 constexpr int kTickLimit = 2000;  // far beyond the slowest spin
-constexpr int kSfxRun = 1;
-constexpr int kSfxLife = 11;
-constexpr int kSlotReel = 1;
 constexpr int kEmptied = 32;
 
 using Row = std::array<int, kReels>;
@@ -54,8 +51,8 @@ protected:
         Render();
         RunLoader();
         StartMachine(kFizzcrate);
-        ASSERT_EQ(game->state, 10);
-        ASSERT_EQ(game->reelCount, kReels);
+        ASSERT_EQ(game->state, kScreenPlay);
+        ASSERT_EQ(game->reels.reelCount, kReels);
         soundMark = game->sfxChannel;
     }
 
@@ -66,27 +63,20 @@ protected:
     }
 
     // The mouse held on a virtual point for one tick; Release lets go for one more.
-    void Press(float x, float y) {
-        MoveMouse((x + 0.25f) * game->scaleX, (y + 0.25f) * game->scaleY);
-        PressMouse();
-        Tick();
-    }
-    void Release() {
-        ReleaseMouse();
-        Tick();
-    }
+    // A quarter unit in, clear of the truncation at a box's exact centre line.
+    void Press(float x, float y) { PressAt(x + 0.25f, y + 0.25f); }
 
     float SpinButtonX() const { return game->landscape ? game->spinX : game->spinX + 0.25f * game->spinW; }
     float CounterX() const { return game->landscape ? game->spinX : game->spinX - 0.25f * game->spinW; }
     float CounterY() const { return game->landscape ? game->spinY + 0.3f * game->spinH : game->spinY; }
     float ArrowY(bool up) const {
-        const float rows = static_cast<float>(game->reelPitch) * game->reelScale * 2.5f;
-        return game->reelCentreY + (up ? -rows : rows) + 2;
+        const float rows = static_cast<float>(game->reels.reelPitch) * game->reels.reelScale * 2.5f;
+        return game->reels.reelCentreY + (up ? -rows : rows) + 2;
     }
 
     int WaitStill() {
         int n = 0;
-        while (game->reelsMoving != 0 && n < kTickLimit) {
+        while (game->reels.reelsMoving != 0 && n < kTickLimit) {
             Tick();
             ++n;
         }
@@ -97,15 +87,15 @@ protected:
     void Spin() {
         Press(SpinButtonX(), game->spinY);
         ASSERT_EQ(game->phase, 1);
-        Release();
+        ReleaseAndTick();
         WaitStill();
     }
 
-    void PressArrow(int reel, bool up) { Press(game->m_ReelColumnX(reel), ArrowY(up)); }
+    void PressArrow(int reel, bool up) { Press(game->reels.ColumnX(reel), ArrowY(up)); }
 
     void Nudge(int reel, bool up) {
         PressArrow(reel, up);
-        Release();
+        ReleaseAndTick();
         WaitStill();
     }
 
@@ -114,21 +104,21 @@ protected:
         Nudge(0, true);
         Nudge(0, false);
         Nudge(0, true);
-        ASSERT_EQ(game->nudges, 0);
+        ASSERT_EQ(game->fizzcrate.nudges, 0);
     }
 
     int CellIndex(int reel, int row) const {
-        int c = (game->reelPos[reel] + row) % 100;
+        int c = (game->reels.reelPos[reel] + row) % 100;
         if (c < 0) c += 100;
-        return reel * 500 + c * 5;
+        return kx_Tumbleroo_Reels::Cell(reel, c);
     }
-    int Symbol(int reel, int row) const { return game->reelCells[CellIndex(reel, row)]; }
-    int Overlay(int reel, int row) const { return game->reelCells[CellIndex(reel, row) + 1]; }
+    int Symbol(int reel, int row) const { return game->reels.reelCells[CellIndex(reel, row)]; }
+    int Overlay(int reel, int row) const { return game->reels.reelCells[CellIndex(reel, row) + 1]; }
 
     void PlantRow(int row, const Row& symbols) {
         for (int i = 0; i < kReels; ++i) {
-            game->reelCells[CellIndex(i, row)] = symbols[i];
-            game->reelCells[CellIndex(i, row) + 1] = 0;
+            game->reels.reelCells[CellIndex(i, row)] = symbols[i];
+            game->reels.reelCells[CellIndex(i, row) + 1] = 0;
         }
     }
     void PlantRows(const Row& above, const Row& payLine, const Row& below) {
@@ -189,7 +179,7 @@ protected:
         for (int i = 0; i < RecordCount(); ++i) {
             const Record r = Rec(i);
             const int f = static_cast<int>(r.frame);
-            if (r.kind == kSlotReel && ((f >= 16 && f <= 18) || (f >= 24 && f <= 26))) out.push_back(r);
+            if (r.kind == kImgReels && ((f >= 16 && f <= 18) || (f >= 24 && f <= 26))) out.push_back(r);
         }
         return out;
     }
@@ -224,7 +214,7 @@ TEST_F(Fizzcrate, ARunScoresByItsLengthAndRowWithAPitchedSound) {
             const int points = (row == 0 ? 15 : 5) * n * n;
             EXPECT_EQ(game->score - before, points);
             EXPECT_EQ(scoredAt.size(), 1u);
-            const std::vector<Sound> runs = NewSounds(kSfxRun);
+            const std::vector<Sound> runs = NewSounds(kSfxChime);
             ASSERT_EQ(runs.size(), 1u);
             EXPECT_NEAR(runs[0].rate, n / 3.0f + (row == 0 ? 0.9f : 0.5f), 1e-5f);
             // The matched cells end the turn emptied; their neighbours stay plain.
@@ -261,7 +251,7 @@ TEST_F(Fizzcrate, RunsOfOneSearchScoreOneAtATimeEightTicksApartEachWithItsSound)
     // tick's count-down takes one of them, so the next run scores 8 ticks on.
     EXPECT_EQ(scoredAt[1] - scoredAt[0], 8);
     EXPECT_EQ(game->score, 20 + 45);
-    const std::vector<Sound> runs = NewSounds(kSfxRun);
+    const std::vector<Sound> runs = NewSounds(kSfxChime);
     ASSERT_EQ(runs.size(), 2u);
     EXPECT_NEAR(runs[0].rate, 2 / 3.0f + 0.5f, 1e-5f);
     EXPECT_NEAR(runs[1].rate, 1.5f, 1e-5f);
@@ -272,7 +262,7 @@ TEST_F(Fizzcrate, ACellMatchedEarlierBreaksARunInTwo) {
     Spin();
     SpendPortraitNudges();
     PlantRows(kQuietAbove, {6, 6, 6, 6, 6, 2}, kQuietBelow);
-    game->reelCells[CellIndex(2, 0) + 1] = 6 + 8;  // reel 2's crate already lit this turn
+    game->reels.reelCells[CellIndex(2, 0) + 1] = 6 + 8;  // reel 2's crate already lit this turn
     const std::vector<int> scoredAt = FinishTurn();
     // Two runs of two on the pay line, not one of five (375).
     ASSERT_EQ(scoredAt.size(), 2u);
@@ -310,7 +300,7 @@ TEST_F(Fizzcrate, ATurnWithoutARunCostsALifeAndScoresNothing) {
     EXPECT_TRUE(scoredAt.empty());
     EXPECT_EQ(game->score, 0);
     EXPECT_EQ(game->lives, 2);
-    EXPECT_TRUE(NewSounds(kSfxRun).empty());
+    EXPECT_TRUE(NewSounds(kSfxChime).empty());
     EXPECT_EQ(game->gameOver, 0);
 }
 
@@ -330,7 +320,7 @@ TEST_F(Fizzcrate, ARunOfFourRestoresALifeUnlessFiveAreHeld) {
         while (game->score == before && game->phase != 0) Tick();
         EXPECT_EQ(game->score - before, 240);
         EXPECT_EQ(game->lives, c.livesAtScore);
-        EXPECT_EQ(NewSounds(kSfxLife).size(), static_cast<size_t>(c.lifeSounds));
+        EXPECT_EQ(NewSounds(kSfxBank1).size(), static_cast<size_t>(c.lifeSounds));
         FinishTurn();
         EXPECT_EQ(game->lives, c.livesAfter);
     }
@@ -352,9 +342,9 @@ TEST_F(Fizzcrate, LitCellsFadeForThirtyTicksThenStayEmptyUntilTheNextSpin) {
         bool seen = false;
         for (int i = 0; i < RecordCount(); ++i) {
             const Record r = Rec(i);
-            if (r.kind == kSlotReel && r.frame == 14) {
+            if (r.kind == kImgReels && r.frame == 14) {
                 // The reels drew before this tick's step of 2.
-                EXPECT_FLOAT_EQ(r.alpha, (game->fadeTimer + 2) / 60);
+                EXPECT_FLOAT_EQ(r.alpha, (game->fizzcrate.fadeTimer + 2) / 60);
                 seen = true;
             }
         }
@@ -376,64 +366,64 @@ TEST_F(Fizzcrate, LitCellsFadeForThirtyTicksThenStayEmptyUntilTheNextSpin) {
 TEST_F(Fizzcrate, NudgesAreTakenOnlyInPhasesOneAndTwoWithEveryReelAtRest) {
     UsePortrait();
     // Phase 0, even with nudges in hand.
-    game->nudges = 2;
+    game->fizzcrate.nudges = 2;
     PressArrow(1, true);
-    EXPECT_EQ(game->reelSpeed[1], 0);
-    EXPECT_EQ(game->nudges, 2);
+    EXPECT_EQ(game->reels.reelSpeed[1], 0);
+    EXPECT_EQ(game->fizzcrate.nudges, 2);
     EXPECT_EQ(game->phase, 0);
-    Release();
-    game->nudges = 0;
+    ReleaseAndTick();
+    game->fizzcrate.nudges = 0;
 
     // Phase 1 while the reels still roll.
     Press(SpinButtonX(), game->spinY);
-    Release();
-    ASSERT_EQ(game->nudges, 3);
+    ReleaseAndTick();
+    ASSERT_EQ(game->fizzcrate.nudges, 3);
     PressArrow(1, true);
-    EXPECT_EQ(game->nudges, 3);
+    EXPECT_EQ(game->fizzcrate.nudges, 3);
     EXPECT_EQ(game->phase, 1);
-    Release();
+    ReleaseAndTick();
     WaitStill();
 
     // Phase 1 at rest: the up arrow starts the reel upward.
-    const int pos = game->reelPos[2];
+    const int pos = game->reels.reelPos[2];
     PressArrow(2, true);
-    EXPECT_FLOAT_EQ(game->reelSpeed[2], -24 * kx_Tumbleroo_Friction);
-    EXPECT_EQ(game->nudges, 2);
+    EXPECT_FLOAT_EQ(game->reels.reelSpeed[2], -24 * kx_Tumbleroo_Friction);
+    EXPECT_EQ(game->fizzcrate.nudges, 2);
     EXPECT_EQ(game->phase, 2);
-    EXPECT_EQ(game->reelsMoving, 1);
-    Release();
+    EXPECT_EQ(game->reels.reelsMoving, 1);
+    ReleaseAndTick();
 
     // Phase 2 while that reel settles.
     PressArrow(3, false);
-    EXPECT_EQ(game->reelSpeed[3], 0);
-    EXPECT_EQ(game->nudges, 2);
-    Release();
+    EXPECT_EQ(game->reels.reelSpeed[3], 0);
+    EXPECT_EQ(game->fizzcrate.nudges, 2);
+    ReleaseAndTick();
     WaitStill();
-    EXPECT_EQ(game->reelPos[2], (pos + 1) % 100);  // the cell below rose onto the pay line
-    EXPECT_EQ(game->reelOffset[2], 0);
+    EXPECT_EQ(game->reels.reelPos[2], (pos + 1) % 100);  // the cell below rose onto the pay line
+    EXPECT_EQ(game->reels.reelOffset[2], 0);
 
     // Phase 2 at rest: the down arrow moves the strip one cell down, and a press
     // held on after the reel has settled nudges only once.
-    const int pos4 = game->reelPos[4];
+    const int pos4 = game->reels.reelPos[4];
     PressArrow(4, false);
-    EXPECT_FLOAT_EQ(game->reelSpeed[4], 24 * kx_Tumbleroo_Friction);
-    EXPECT_EQ(game->nudges, 1);
+    EXPECT_FLOAT_EQ(game->reels.reelSpeed[4], 24 * kx_Tumbleroo_Friction);
+    EXPECT_EQ(game->fizzcrate.nudges, 1);
     Tick(60);
-    EXPECT_EQ(game->reelsMoving, 0);
-    EXPECT_EQ(game->nudges, 1);
-    Release();
+    EXPECT_EQ(game->reels.reelsMoving, 0);
+    EXPECT_EQ(game->fizzcrate.nudges, 1);
+    ReleaseAndTick();
     WaitStill();
-    EXPECT_EQ(game->reelPos[4], (pos4 + 99) % 100);
+    EXPECT_EQ(game->reels.reelPos[4], (pos4 + 99) % 100);
     Nudge(5, true);
-    EXPECT_EQ(game->nudges, 0);
+    EXPECT_EQ(game->fizzcrate.nudges, 0);
 
     // Phase 3, with a nudge put back in hand.
     while (game->phase != 3) Tick();
-    game->nudges = 1;
+    game->fizzcrate.nudges = 1;
     PressArrow(0, true);
-    EXPECT_EQ(game->reelSpeed[0], 0);
-    EXPECT_EQ(game->nudges, 1);
-    Release();
+    EXPECT_EQ(game->reels.reelSpeed[0], 0);
+    EXPECT_EQ(game->fizzcrate.nudges, 1);
+    ReleaseAndTick();
 }
 
 TEST_F(Fizzcrate, ArrowsAnimateAtFullAlphaOnlyWhileTheFirstNudgeIsAwaited) {
@@ -443,7 +433,7 @@ TEST_F(Fizzcrate, ArrowsAnimateAtFullAlphaOnlyWhileTheFirstNudgeIsAwaited) {
     for (const Record& r : arrows) {
         EXPECT_FLOAT_EQ(r.alpha, 0.5f);
         EXPECT_TRUE(r.frame == 16 || r.frame == 24);
-        EXPECT_FLOAT_EQ(r.w, game->reelScale);
+        EXPECT_FLOAT_EQ(r.w, game->reels.reelScale);
     }
     Spin();
     Tick();
@@ -456,7 +446,7 @@ TEST_F(Fizzcrate, ArrowsAnimateAtFullAlphaOnlyWhileTheFirstNudgeIsAwaited) {
         EXPECT_FLOAT_EQ(arrows[2 * i].alpha, 1);
         EXPECT_EQ(arrows[2 * i].frame, 16 + a) << "reel " << i;
         EXPECT_EQ(arrows[2 * i + 1].frame, 24 + a) << "reel " << i;
-        EXPECT_FLOAT_EQ(arrows[2 * i].x, game->m_ReelColumnX(i));
+        EXPECT_FLOAT_EQ(arrows[2 * i].x, game->reels.ColumnX(i));
         EXPECT_FLOAT_EQ(arrows[2 * i].y, ArrowY(true));
         EXPECT_FLOAT_EQ(arrows[2 * i + 1].y, ArrowY(false));
     }
@@ -474,7 +464,7 @@ TEST_F(Fizzcrate, ArrowsAnimateAtFullAlphaOnlyWhileTheFirstNudgeIsAwaited) {
         EXPECT_TRUE(r.frame == 16 || r.frame == 24);
     }
     Nudge(0, false);
-    EXPECT_EQ(game->nudges, 1);
+    EXPECT_EQ(game->fizzcrate.nudges, 1);
 }
 
 // ---------------------------------------------------------------------------
@@ -484,12 +474,12 @@ TEST_F(Fizzcrate, ArrowsAnimateAtFullAlphaOnlyWhileTheFirstNudgeIsAwaited) {
 TEST_F(Fizzcrate, APortraitTurnHasThreeNudgesAndItsFirstSearchWaitsEightTicks) {
     UsePortrait();
     Press(SpinButtonX(), game->spinY);
-    EXPECT_EQ(game->nudges, 3);
-    EXPECT_EQ(game->delay, 8);
-    Release();
+    EXPECT_EQ(game->fizzcrate.nudges, 3);
+    EXPECT_EQ(game->fizzcrate.delay, 8);
+    ReleaseAndTick();
     // The count stays put while the reels roll.
-    while (game->reelsMoving != 0) {
-        EXPECT_EQ(game->nudges, 3);
+    while (game->reels.reelsMoving != 0) {
+        EXPECT_EQ(game->fizzcrate.nudges, 3);
         Tick();
     }
     Tick();
@@ -508,36 +498,36 @@ TEST_F(Fizzcrate, APortraitTurnHasThreeNudgesAndItsFirstSearchWaitsEightTicks) {
     EXPECT_EQ(ticks, 8);
     EXPECT_EQ(game->score, 60);
     // A fourth press finds no nudge left.
-    const int pos = game->reelPos[3];
+    const int pos = game->reels.reelPos[3];
     PressArrow(3, true);
-    Release();
-    EXPECT_EQ(game->reelPos[3], pos);
-    EXPECT_EQ(game->reelSpeed[3], 0);
-    EXPECT_EQ(game->nudges, 0);
+    ReleaseAndTick();
+    EXPECT_EQ(game->reels.reelPos[3], pos);
+    EXPECT_EQ(game->reels.reelSpeed[3], 0);
+    EXPECT_EQ(game->fizzcrate.nudges, 0);
 }
 
 TEST_F(Fizzcrate, ALandscapeTurnDrawsItsNudgesWhileTheReelsRollAndMayScoreAtOnce) {
     ASSERT_EQ(game->landscape, 1);
     Press(SpinButtonX(), game->spinY);
     EXPECT_EQ(game->phase, 1);
-    EXPECT_EQ(game->nudges, 0);  // the press tick draws nothing: no reel has moved yet
-    Release();
+    EXPECT_EQ(game->fizzcrate.nudges, 0);  // the press tick draws nothing: no reel has moved yet
+    ReleaseAndTick();
     std::vector<int> seen;
-    int previous = game->nudges;
-    while (game->reelsMoving != 0) {
+    int previous = game->fizzcrate.nudges;
+    while (game->reels.reelsMoving != 0) {
         Tick();
-        if (game->reelsMoving == 0) break;
-        ASSERT_GE(game->nudges, 1);
-        ASSERT_LE(game->nudges, 5);
+        if (game->reels.reelsMoving == 0) break;
+        ASSERT_GE(game->fizzcrate.nudges, 1);
+        ASSERT_LE(game->fizzcrate.nudges, 5);
         EXPECT_EQ(ShownNudges(), previous);  // the counter is drawn before the draw
-        previous = game->nudges;
-        seen.push_back(game->nudges);
+        previous = game->fizzcrate.nudges;
+        seen.push_back(game->fizzcrate.nudges);
     }
     ASSERT_GT(seen.size(), 50u);
     EXPECT_NE(*std::min_element(seen.begin(), seen.end()), *std::max_element(seen.begin(), seen.end()));
-    const int given = game->nudges;
+    const int given = game->fizzcrate.nudges;
     Tick();
-    EXPECT_EQ(game->nudges, given);  // settled: the last draw stands
+    EXPECT_EQ(game->fizzcrate.nudges, given);  // settled: the last draw stands
     EXPECT_EQ(ShownNudges(), given);
 
     // Spend all but one nudge on reel 5, then plant a pay-line run on reels 0-2
@@ -545,12 +535,12 @@ TEST_F(Fizzcrate, ALandscapeTurnDrawsItsNudgesWhileTheReelsRollAndMayScoreAtOnce
     for (int k = 1; k < given; ++k) Nudge(5, k % 2 == 1);
     // Reel 5 is all 8s around the pay line, so the last nudge brings no new run.
     PlantRows({1, 2, 1, 2, 1, 8}, {7, 7, 7, 4, 3, 8}, {5, 6, 5, 6, 5, 8});
-    game->reelCells[CellIndex(5, -2)] = 8;
-    game->reelCells[CellIndex(5, 2)] = 8;
+    game->reels.reelCells[CellIndex(5, -2)] = 8;
+    game->reels.reelCells[CellIndex(5, 2)] = 8;
     PressArrow(5, true);
-    Release();
+    ReleaseAndTick();
     int ticks = 0;
-    while (game->reelsMoving != 0) {
+    while (game->reels.reelsMoving != 0) {
         EXPECT_EQ(game->score, 0);
         Tick();
         ++ticks;
@@ -583,10 +573,10 @@ TEST_F(Fizzcrate, ThePanelPlacesCounterAndButtonByLayout) {
     // The SPIN button answers on its own side of the panel only.
     Press(game->spinX - 0.25f * game->spinW, game->spinY);
     EXPECT_EQ(game->phase, 0);
-    Release();
+    ReleaseAndTick();
     Press(SpinButtonX(), game->spinY);
     EXPECT_EQ(game->phase, 1);
-    Release();
+    ReleaseAndTick();
 }
 
 // ---------------------------------------------------------------------------
@@ -616,8 +606,8 @@ TEST_F(Fizzcrate, AWholeGameEndsWhenTheLastLifeIsGoneAndReturnsToTheMenu) {
     EXPECT_EQ(game->score, runPoints);
     const int final = game->score;
     // The game-over overlay runs its course and the menu records the score.
-    for (int n = 0; n < 200 && game->state != 1; ++n) Tick();
-    EXPECT_EQ(game->state, 1);
+    for (int n = 0; n < 200 && game->state != kScreenMenu; ++n) Tick();
+    EXPECT_EQ(game->state, kScreenMenu);
     EXPECT_EQ(game->scores[50 + 10 * (kFizzcrate - 1)], final);
 }
 
@@ -636,13 +626,13 @@ TEST_F(Fizzcrate, TheFrameAndTheArrowsReachThePixels) {
     std::vector<unsigned> px = RenderAndRead();
     ASSERT_FALSE(px.empty());
     // Left of the reels and above the window: the frame's green.
-    const int frameX = static_cast<int>(game->m_ReelColumnX(0) - game->reelScale * 32) - 10;
-    const int frameY = game->reelTop - 5;
+    const int frameX = static_cast<int>(game->reels.ColumnX(0) - game->reels.reelScale * 32) - 10;
+    const int frameY = game->reels.reelTop - 5;
     EXPECT_EQ(Red(PixelAt(px, frameX, frameY)), 0);
     EXPECT_EQ(Green(PixelAt(px, frameX, frameY)), 80);
     EXPECT_EQ(Blue(PixelAt(px, frameX, frameY)), 0);
     // A lit arrow changes its pixels against the dim one of a later phase.
-    const int ax = static_cast<int>(game->m_ReelColumnX(2));
+    const int ax = static_cast<int>(game->reels.ColumnX(2));
     const int ay = static_cast<int>(ArrowY(true));
     int lit = 0;
     for (int dy = -8; dy <= 8; ++dy) lit += Green(PixelAt(px, ax, ay + dy));

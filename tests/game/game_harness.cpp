@@ -25,7 +25,6 @@ namespace {
 
 constexpr double kTickSeconds = 1.0 / kTicksPerSecond;
 constexpr int kLoaderTickLimit = 100;
-constexpr int kStateStartGame = 11;  // the menu's hand-over to the play flow
 constexpr int kWindowAttempts = 5;
 constexpr int kWindowRetryMicros = 200000;
 
@@ -271,23 +270,40 @@ void GameTest::SetUp() {
     Recreate();
 }
 
-void GameTest::PressSpin() {
-    MoveMouse(game->spinX * game->scaleX, game->spinY * game->scaleY);
+void GameTest::TapKey(int code) {
+    PressKey(code);
+    Tick();
+    ReleaseKey(code);
+    Tick();
+}
+
+void GameTest::PressAt(float x, float y) {
+    MoveMouse(x * game->scaleX, y * game->scaleY);
     PressMouse();
     Tick();
+}
+
+void GameTest::ReleaseAndTick() {
     ReleaseMouse();
     Tick();
 }
+
+void GameTest::ClickAt(float x, float y) {
+    PressAt(x, y);
+    ReleaseAndTick();
+}
+
+void GameTest::PressSpin() { ClickAt(game->spinX, game->spinY); }
 
 void GameTest::SettleReels(int tickLimit) {
     for (int t = 0; t < tickLimit; ++t) {
         Tick();
         bool rest = true;
-        for (int r = 0; r < game->reelCount; ++r) {
-            rest = rest && game->reelSpeed[r] == 0 && game->reelOffset[r] == 0;
+        for (int r = 0; r < game->reels.reelCount; ++r) {
+            rest = rest && game->reels.reelSpeed[r] == 0 && game->reels.reelOffset[r] == 0;
         }
         if (rest) {
-            ASSERT_EQ(game->reelsMoving, 1);
+            ASSERT_EQ(game->reels.reelsMoving, 1);
             return;
         }
     }
@@ -348,7 +364,7 @@ void GameTest::Render() { app->InvokeOnRender(); }
 
 void GameTest::StartMachine(int machine) {
     game->machine = machine;
-    game->state = kStateStartGame;
+    game->state = kScreenStartGame;
     Tick();
     RunLoader();
     Tick();

@@ -57,7 +57,6 @@ public:
 };
 
 // The image slot the loader puts the current machine's reel sheet in.
-constexpr int kSlotReelSheet = 1;
 
 // Largest size a test may report and still read real pixels back.
 constexpr int kWindowMaxW = 1280;
@@ -132,6 +131,13 @@ protected:
     void ReleaseTouch(int i);
     void SetStick(float x, float y);
     void SetJoyButton(int button, bool down);
+    // Input in virtual units (after the fit), a tick apart, through the real device:
+    // a key pressed for one tick and released for one; the pointer down at a point
+    // for one tick; released for one; a click is the two.
+    void TapKey(int code);
+    void PressAt(float x, float y);
+    void ReleaseAndTick();
+    void ClickAt(float x, float y);
     // A click on the SPIN control where the reels' layout put it, pressed for a tick.
     void PressSpin();
     // Ticks until every reel is at rest. The tick in which the last reel snaps still

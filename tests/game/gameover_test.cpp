@@ -12,9 +12,8 @@ namespace {
 using gametest::Record;
 using progresstest::ProgressTest;
 
-constexpr int kMachine = 3;
-constexpr int kTop = (kMachine - 1) * 10;
-constexpr int kLast = 50 + kTop;
+constexpr int kTop = TopTenAt(kMachineCometrow);
+constexpr int kLast = LastTenAt(kMachineCometrow);
 
 class GameOver : public ProgressTest {
 protected:
@@ -22,7 +21,7 @@ protected:
         ProgressTest::SetUp();
         RunLoader();
         Render();
-        game->machine = kMachine;
+        game->machine = kMachineCometrow;
     }
     void SetTop(std::initializer_list<int> values) {
         int i = 0;
@@ -46,7 +45,7 @@ protected:
     // A finished game going back to the menu: the table update runs in state 2.
     void FinishGame(int score) {
         game->score = score;
-        game->state = 2;
+        game->state = kScreenBackToMenu;
         Tick();
     }
 };
@@ -56,7 +55,7 @@ protected:
 // ---------------------------------------------------------------------------
 
 TEST_F(GameOver, TheOverlayIsHiddenOnTheFirstTickThenBuildsUpForEightyNine) {
-    game->state = 10;
+    game->state = kScreenPlay;
     game->gameOver = 1;
     game->score = -1;  // below every entry: no highscore line
     SetTop({0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
@@ -78,17 +77,17 @@ TEST_F(GameOver, TheOverlayIsHiddenOnTheFirstTickThenBuildsUpForEightyNine) {
     EXPECT_FLOAT_EQ(Rec(2).w, 25);
     for (int t = 2; t < 89; ++t) Step();
     EXPECT_EQ(game->gameOverTimer, 89);
-    EXPECT_EQ(game->state, 10);
+    EXPECT_EQ(game->state, kScreenPlay);
     // The shade stops at 0.7 and the bands at 0.45 of the height (216).
     EXPECT_FLOAT_EQ(Rec(0).alpha, 0.7f);
     EXPECT_FLOAT_EQ(Rec(1).w, 432);
     Step();
-    EXPECT_EQ(game->state, 2);
+    EXPECT_EQ(game->state, kScreenBackToMenu);
     EXPECT_EQ(game->gameOverTimer, 73);
 }
 
 TEST_F(GameOver, TheWordsComeInFromTheEdgesUntilTheBandsStop) {
-    game->state = 10;
+    game->state = kScreenPlay;
     game->gameOver = 1;
     game->score = -1;
     game->gameOverTimer = 10;
@@ -112,7 +111,7 @@ TEST_F(GameOver, TheWordsComeInFromTheEdgesUntilTheBandsStop) {
 
 TEST_F(GameOver, AScoreThatReachesTheTableNamesItsPlace) {
     SetTop({900, 800, 700, 600, 500, 400, 300, 200, 100, 50});
-    game->state = 10;
+    game->state = kScreenPlay;
     game->score = 650;
     game->gameOverTimer = 30;
     Step();
@@ -138,7 +137,7 @@ TEST_F(GameOver, AScoreThatReachesTheTableNamesItsPlace) {
 }
 
 TEST_F(GameOver, OverTheMenuTheOverlayFadesFrom73InStepsOfTwo) {
-    game->state = 1;
+    game->state = kScreenMenu;
     game->gameOverTimer = 73;
     int ticks = 0;
     while (game->gameOverTimer > 0 && ticks < 100) {
@@ -151,20 +150,20 @@ TEST_F(GameOver, OverTheMenuTheOverlayFadesFrom73InStepsOfTwo) {
     Step();
     EXPECT_EQ(RecordCount(), 0);
     EXPECT_EQ(game->gameOverTimer, 0);
-    EXPECT_EQ(game->state, 1);
+    EXPECT_EQ(game->state, kScreenMenu);
 }
 
 TEST_F(GameOver, InTheTickTheGameEndsItRunsTwiceAndTheMenuTakesOver) {
-    game->state = 10;
+    game->state = kScreenPlay;
     game->gameOver = 1;
     game->score = 10;
     game->gameOverTimer = 89;
     Tick();
     // Once in play (89 -> 90, handed over at 73), once more in state 2 (73 -> 71).
-    EXPECT_EQ(game->state, 2);
+    EXPECT_EQ(game->state, kScreenBackToMenu);
     EXPECT_EQ(game->gameOverTimer, 71);
     Tick();
-    EXPECT_EQ(game->state, 1);
+    EXPECT_EQ(game->state, kScreenMenu);
     EXPECT_EQ(game->gameOverTimer, 69);
     EXPECT_EQ(game->scores[kLast], 10);
     Tick();
@@ -198,7 +197,7 @@ TEST_F(GameOver, APlaceCountsTiesAsReachingTheEntry) {
     game->score = 0;
     EXPECT_EQ(game->m_MyNth().ToUtf8(), "1st!");
     // Every machine reads its own table.
-    game->machine = 5;
+    game->machine = kMachineDice;
     game->scores[40] = 10;
     game->score = 9;
     EXPECT_EQ(game->m_MyNth().ToUtf8(), "2nd");
@@ -225,7 +224,7 @@ TEST_F(GameOver, TheTableUpdateInsertsBelowEqualEntriesAndDropsTheTenth) {
     EXPECT_EQ(Last(), (std::vector<int>{80, 1000, 400, 0, 0, 0, 0, 0, 0, 0}));
     // Other machines' tables are untouched.
     for (int i = 0; i < 100; ++i) {
-        if (i / 10 != kMachine - 1 && i / 10 != 5 + kMachine - 1) {
+        if (i / 10 != kMachineCometrow - 1 && i / 10 != 5 + kMachineCometrow - 1) {
             EXPECT_EQ(game->scores[i], 0) << i;
         }
     }

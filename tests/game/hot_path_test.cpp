@@ -49,7 +49,7 @@ TEST_F(HotPath, NumberFieldsMatchTheLongWayForEveryPadAndWidth) {
 
 TEST_F(HotPath, TheMenuScoreTextsFollowEveryChangeOfTheirTable) {
     MenuReady();
-    ASSERT_EQ(game->state, 1);
+    ASSERT_EQ(game->state, kScreenMenu);
     const int machine = game->machine;
     const int best = (machine - 1) * 10;
     const int last = 50 + best;

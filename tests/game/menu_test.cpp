@@ -5,6 +5,7 @@
 // return from a game.
 #include <climits>
 
+#include "media/audio_device.h"
 #include "progress_fixture.h"
 
 namespace {
@@ -15,8 +16,6 @@ using progresstest::kKeyUp;
 using progresstest::kKeyZ;
 using progresstest::ProgressTest;
 
-constexpr int kSlotMachineIcons = 95;
-constexpr int kSlotIcons = 97;
 constexpr float kBand = 312;   // 0.65 of a 480-unit screen
 constexpr float kPitch = 108;
 constexpr float kListX = 256;  // 0.4 of a 640-unit screen
@@ -29,14 +28,14 @@ protected:
     }
     // The icon record of machine m drawn this tick.
     Record Icon(int m) const {
-        for (const Record& r : SlotRecords(kSlotMachineIcons)) {
+        for (const Record& r : SlotRecords(kImgMachineIcons)) {
             if (static_cast<int>(r.frame) == m - 1) return r;
         }
         ADD_FAILURE() << "machine " << m << " is not drawn";
         return Record{};
     }
     bool IconDrawn(int m) const {
-        for (const Record& r : SlotRecords(kSlotMachineIcons)) {
+        for (const Record& r : SlotRecords(kImgMachineIcons)) {
             if (static_cast<int>(r.frame) == m - 1) return true;
         }
         return false;
@@ -52,8 +51,8 @@ protected:
 // ---------------------------------------------------------------------------
 
 TEST_F(Menu, StartsOnTheLastMachineWithItsEntryInTheBand) {
-    EXPECT_EQ(game->state, 1);
-    EXPECT_EQ(game->machine, 1);
+    EXPECT_EQ(game->state, kScreenMenu);
+    EXPECT_EQ(game->machine, kMachineQuillmorPlat);
     EXPECT_FLOAT_EQ(game->menuScrollY, kBand);
     EXPECT_EQ(game->menuIntro, 0);
     const Record selected = Icon(1);
@@ -82,31 +81,31 @@ TEST_F(Menu, KeysPutEachMachineInTheBand) {
     // Down on the last machine and up on the first do nothing and play nothing.
     int before = game->sfxChannel;
     TapKey(kKeyDown);
-    EXPECT_EQ(game->machine, 5);
+    EXPECT_EQ(game->machine, kMachineDice);
     EXPECT_EQ(EffectsSince(before), 0);
     SelectByKeys(1);
     EXPECT_FLOAT_EQ(game->menuScrollY, kBand);
     before = game->sfxChannel;
     TapKey(kKeyUp);
-    EXPECT_EQ(game->machine, 1);
+    EXPECT_EQ(game->machine, kMachineQuillmorPlat);
     EXPECT_EQ(EffectsSince(before), 0);
 }
 
 TEST_F(Menu, AKeyStepsOnceUntilEveryPlayKeyIsReleased) {
     PressKey(kKeyDown);
     Tick(5);
-    EXPECT_EQ(game->machine, 2);
+    EXPECT_EQ(game->machine, kMachineCubewick);
     PressKey(kKeyUp);  // still locked by the held down key
     Tick(3);
-    EXPECT_EQ(game->machine, 2);
+    EXPECT_EQ(game->machine, kMachineCubewick);
     ReleaseKey(kKeyDown);  // up alone is still held: still locked
     Tick(3);
-    EXPECT_EQ(game->machine, 2);
+    EXPECT_EQ(game->machine, kMachineCubewick);
     ReleaseKey(kKeyUp);
     Tick();
     PressKey(kKeyUp);
     Tick();
-    EXPECT_EQ(game->machine, 1);
+    EXPECT_EQ(game->machine, kMachineQuillmorPlat);
     ReleaseKey(kKeyUp);
     Tick();
 }
@@ -117,26 +116,26 @@ TEST_F(Menu, AKeyStepsOnceUntilEveryPlayKeyIsReleased) {
 
 TEST_F(Menu, ATapSelectsAnEntryAndASecondTapStartsIt) {
     const int before = game->sfxChannel;
-    TapAt(kListX, kBand + kPitch);  // machine 2, one entry below the band
-    EXPECT_EQ(game->machine, 2);
+    ClickAt(kListX, kBand + kPitch);  // machine 2, one entry below the band
+    EXPECT_EQ(game->machine, kMachineCubewick);
     EXPECT_FLOAT_EQ(game->menuScrollY, kBand - kPitch);
-    EXPECT_EQ(game->state, 1);
+    EXPECT_EQ(game->state, kScreenMenu);
     EXPECT_EQ(EffectsSince(before), 1);  // one tick, no second one as it enters the band
     EXPECT_FLOAT_EQ(Icon(2).y, kBand);
     PressAt(kListX, kBand);
-    EXPECT_EQ(game->state, 11);
+    EXPECT_EQ(game->state, kScreenStartGame);
     EXPECT_EQ(game->pointerUsed, 1);
     ReleaseMouse();
 }
 
 TEST_F(Menu, HoldingAPressOnAnotherEntryDoesNotSelectAgain) {
     PressAt(kListX, kBand + kPitch);
-    EXPECT_EQ(game->machine, 2);
+    EXPECT_EQ(game->machine, kMachineCubewick);
     // Still held where entry 3 now sits: the press was used.
     MoveMouse(kListX, kBand + kPitch);
     Tick(3);
-    EXPECT_EQ(game->machine, 2);
-    EXPECT_EQ(game->state, 1);
+    EXPECT_EQ(game->machine, kMachineCubewick);
+    EXPECT_EQ(game->state, kScreenMenu);
     ReleaseMouse();
     Tick();
 }
@@ -150,19 +149,19 @@ TEST_F(Menu, DraggingMovesTheListOneAndAHalfTimesAndSelectsWhatLandsInTheBand) {
     EXPECT_FLOAT_EQ(game->menuScrollY, kBand - 150);
     EXPECT_EQ(game->pointerUsed, 1);  // a drag: its release is no tap
     Tick();
-    EXPECT_EQ(game->machine, 1);  // entries at 162, 270, 378: none in the band
+    EXPECT_EQ(game->machine, kMachineQuillmorPlat);  // entries at 162, 270, 378: none in the band
     const int before = game->sfxChannel;
     MoveMouse(120, 260);
     Tick();
     EXPECT_FLOAT_EQ(game->menuScrollY, kBand - 210);
     Tick();
-    EXPECT_EQ(game->machine, 3);  // entry 3 at 318
+    EXPECT_EQ(game->machine, kMachineCometrow);  // entry 3 at 318
     EXPECT_EQ(EffectsSince(before), 1);
     Tick(3);
     EXPECT_EQ(EffectsSince(before), 1);
     ReleaseMouse();
     Tick();
-    EXPECT_EQ(game->state, 1);
+    EXPECT_EQ(game->state, kScreenMenu);
 }
 
 TEST_F(Menu, SmallMovementsScrollButStayATap) {
@@ -192,7 +191,7 @@ TEST_F(Menu, TheFirstActionKeyBuysMachineOneAndTheSecondStartsIt) {
     ASSERT_EQ(game->settings[kSettingUnlockMask], 0);
     ASSERT_EQ(game->settings[kSettingCoins], 0);
     TapKey(kKeyZ);
-    EXPECT_EQ(game->state, 1);
+    EXPECT_EQ(game->state, kScreenMenu);
     EXPECT_EQ(game->settings[kSettingCoins], 45);
     EXPECT_EQ(game->settings[kSettingUnlockMask], 1);  // bit 1, the lowest
     // The purchase is saved at once.
@@ -202,15 +201,26 @@ TEST_F(Menu, TheFirstActionKeyBuysMachineOneAndTheSecondStartsIt) {
     EXPECT_EQ(saved[3], "45");
     PressKey(kKeyZ);
     Tick();
-    EXPECT_EQ(game->state, 11);
+    EXPECT_EQ(game->state, kScreenStartGame);
     EXPECT_EQ(game->settings[kSettingCoins], 45);
     ReleaseKey(kKeyZ);
+}
+
+// The unlock is heard: the loader fills sound slot 4 with the menu's other sounds,
+// and the purchase starts that sample on the effects' channel.
+TEST_F(Menu, AnUnlockPlaysItsLoadedSound) {
+    ASSERT_NE(game->sounds[kSfxUnlock], nullptr) << "no loading step read sfx/004.wav";
+    game->settings[kSettingSound] = 1;
+    TapKey(kKeyZ);
+    ASSERT_EQ(game->settings[kSettingUnlockMask], 1);
+    const gxtkSample* played = app->audio->channels[game->channels[game->sfxChannel]].sample;
+    EXPECT_EQ(played, game->sounds[kSfxUnlock]->sample);
 }
 
 TEST_F(Menu, HoldingTheActionKeyBuysWithoutStarting) {
     PressKey(kKeyZ);
     Tick(10);
-    EXPECT_EQ(game->state, 1);
+    EXPECT_EQ(game->state, kScreenMenu);
     EXPECT_EQ(game->settings[kSettingCoins], 45);
     ReleaseKey(kKeyZ);
     Tick();
@@ -219,12 +229,12 @@ TEST_F(Menu, HoldingTheActionKeyBuysWithoutStarting) {
 TEST_F(Menu, MachineFiveIsNotAffordableButATapStartsIt) {
     SelectByKeys(5);
     TapKey(kKeyZ);
-    EXPECT_EQ(game->state, 1);
+    EXPECT_EQ(game->state, kScreenMenu);
     EXPECT_EQ(game->settings[kSettingCoins], 0);
     EXPECT_EQ(game->settings[kSettingUnlockMask], 0);
     EXPECT_FALSE(progresstest::StateFileExists());
     PressAt(kListX, kBand);
-    EXPECT_EQ(game->state, 11);
+    EXPECT_EQ(game->state, kScreenStartGame);
     ReleaseMouse();
 }
 
@@ -238,7 +248,7 @@ TEST_F(Menu, PricesTakeCoinsAndAnUnlockedMachineStartsByKey) {
     game->settings[kSettingUnlockMask] |= 1 << 2;  // already bought
     PressKey(kKeyZ);
     Tick();
-    EXPECT_EQ(game->state, 11);
+    EXPECT_EQ(game->state, kScreenStartGame);
     EXPECT_EQ(game->settings[kSettingCoins], 70);
     ReleaseKey(kKeyZ);
 }
@@ -256,26 +266,26 @@ TEST_F(Menu, CoinsStopAtTheLargestAmountInsteadOfWrapping) {
 
 TEST_F(Menu, TheSoundSwitchTurnsSoundOffAndOn) {
     auto switchFrame = [this]() {
-        for (const Record& r : SlotRecords(kSlotIcons)) {
+        for (const Record& r : SlotRecords(kImgIcons)) {
             if (r.x == 32 && r.y == 240) return static_cast<int>(r.frame);
         }
         return -1;
     };
     EXPECT_EQ(switchFrame(), 4);
     int before = game->sfxChannel;
-    TapAt(32, 240);
+    ClickAt(32, 240);
     EXPECT_EQ(game->settings[kSettingSound], 0);
     EXPECT_EQ(EffectsSince(before), 0);  // the click comes after the switch: silent
     EXPECT_EQ(switchFrame(), 5);
     before = game->sfxChannel;
-    TapAt(32, 240);
+    ClickAt(32, 240);
     EXPECT_EQ(game->settings[kSettingSound], 1);
     EXPECT_EQ(EffectsSince(before), 1);
     // A stray saved value shows as on and turns off at the first press.
     game->settings[kSettingSound] = 7;
     Tick();
     EXPECT_EQ(switchFrame(), 4);
-    TapAt(32, 240);
+    ClickAt(32, 240);
     EXPECT_EQ(game->settings[kSettingSound], 0);
 }
 
@@ -288,27 +298,27 @@ TEST_F(Menu, TheTitlePictureOpensTheCreditsWhichBlockTheMenuUntilAPress) {
     // The score lists are hidden, keys and taps do nothing.
     EXPECT_TRUE(TextLines(255, 200, 100).empty());
     TapKey(kKeyDown);
-    EXPECT_EQ(game->machine, 1);
+    EXPECT_EQ(game->machine, kMachineQuillmorPlat);
     TapKey(kKeyZ);
     EXPECT_EQ(game->settings[kSettingCoins], 0);
     // The sound switch still works; its press is used, so the box stays.
-    TapAt(32, 240);
+    ClickAt(32, 240);
     EXPECT_EQ(game->settings[kSettingSound], 0);
     EXPECT_EQ(game->creditsOpen, 1);
     // A press anywhere else closes it, even on an entry, which it does not select.
-    TapAt(kListX, kBand + kPitch);
+    ClickAt(kListX, kBand + kPitch);
     EXPECT_EQ(game->creditsOpen, 0);
-    EXPECT_EQ(game->machine, 1);
+    EXPECT_EQ(game->machine, kMachineQuillmorPlat);
     EXPECT_FALSE(TextLines(255, 200, 100).empty());
 }
 
 TEST_F(Menu, BackClosesTheCreditsWithoutActingOnTheMenu) {
-    TapAt(570, 40);
+    ClickAt(570, 40);
     ASSERT_EQ(game->creditsOpen, 1);
     TapKey(progresstest::kKeyEscape);
     EXPECT_EQ(game->creditsOpen, 0);
-    EXPECT_EQ(game->machine, 1);
-    EXPECT_EQ(game->state, 1);
+    EXPECT_EQ(game->machine, kMachineQuillmorPlat);
+    EXPECT_EQ(game->state, kScreenMenu);
 }
 
 // ---------------------------------------------------------------------------
@@ -376,8 +386,8 @@ TEST_F(MenuWindow, ATallScreenShowsTenRowsAtMost) {
     ASSERT_EQ(best.size(), 11u);
     EXPECT_EQ(best[0], "Top 10");
     // The list sits at 0.4 of the narrower width, the band at 0.65 of the height.
-    ASSERT_FALSE(SlotRecords(kSlotMachineIcons).empty());
-    EXPECT_FLOAT_EQ(SlotRecords(kSlotMachineIcons)[0].x, 128);
+    ASSERT_FALSE(SlotRecords(kImgMachineIcons).empty());
+    EXPECT_FLOAT_EQ(SlotRecords(kImgMachineIcons)[0].x, 128);
 }
 
 // ---------------------------------------------------------------------------
@@ -412,16 +422,16 @@ TEST_F(MenuIntro, PicturesSlideInOverThirtyTwoTicks) {
 }
 
 TEST_F(Menu, ReturningFromAGameCentresThatMachineAndRecordsItsScore) {
-    game->machine = 4;
+    game->machine = kMachineFizzcrate;
     game->score = 250;
-    game->state = 2;
+    game->state = kScreenBackToMenu;
     Tick();
-    EXPECT_EQ(game->state, 1);
+    EXPECT_EQ(game->state, kScreenMenu);
     EXPECT_FLOAT_EQ(game->menuScrollY, kBand - 3 * kPitch);
     EXPECT_EQ(game->scores[30], 250);
     EXPECT_EQ(game->scores[80], 250);
     Tick();
-    EXPECT_EQ(game->machine, 4);
+    EXPECT_EQ(game->machine, kMachineFizzcrate);
 }
 
 }  // namespace

@@ -12,7 +12,7 @@ using reeltest::RefGenerator;
 
 class PlayFlow : public reeltest::ReelGame {
 protected:
-    void StartDice() { StartMachine(reeltest::kMachineDice); }
+    void StartDice() { StartMachine(kMachineDice); }
     std::vector<int> EaseFrom(int shown, int target, int limit) {
         game->shownScore = shown;
         game->score = target;
@@ -33,31 +33,31 @@ TEST_F(PlayFlow, StartingAGameResetsItAndReseedsFromTheClock) {
     game->score = 77;
     game->gameOver = 1;
     game->gameOverTimer = 40;
-    game->symbolBank = 2;
+    game->reels.symbolBank = 2;
     game->phase = 3;
-    game->reelOffset[16] = 0.5f;
-    game->reelSpeed[16] = 2;
+    game->reels.reelOffset[16] = 0.5f;
+    game->reels.reelSpeed[16] = 2;
     gametest::Backend().now = 12.5;
-    game->machine = reeltest::kMachineDice;
-    game->state = 11;
+    game->machine = kMachineDice;
+    game->state = kScreenStartGame;
     Tick();
     const int ms = kx_app_Millisecs();
     EXPECT_EQ(ms, 12516);
-    EXPECT_EQ(game->state, 10);
+    EXPECT_EQ(game->state, kScreenPlay);
     EXPECT_EQ(game->score, 0);
     EXPECT_EQ(game->gameOver, 0);
     EXPECT_EQ(game->gameOverTimer, 0);
-    EXPECT_EQ(game->symbolBank, 0);
+    EXPECT_EQ(game->reels.symbolBank, 0);
     EXPECT_EQ(game->phase, 0);
     EXPECT_EQ(game->lives, 3);
-    EXPECT_EQ(game->settings[kSettingLastMachine], reeltest::kMachineDice);
+    EXPECT_EQ(game->settings[kSettingLastMachine], kMachineDice);
     // Reels 0..16 get positions 0..98 from the first draws after the reseed, then the
     // machine's loader shuffles its strips with the draws that follow.
     RefGenerator gen(ms);
     for (int r = 0; r < 17; ++r) {
-        EXPECT_EQ(game->reelPos[r], static_cast<int>(gen.Rnd() * 99)) << "reel " << r;
-        EXPECT_EQ(game->reelOffset[r], 0);
-        EXPECT_EQ(game->reelSpeed[r], 0);
+        EXPECT_EQ(game->reels.reelPos[r], static_cast<int>(gen.Rnd() * 99)) << "reel " << r;
+        EXPECT_EQ(game->reels.reelOffset[r], 0);
+        EXPECT_EQ(game->reels.reelSpeed[r], 0);
     }
     const std::vector<int> dice = {17, 16, 17, 16, 17, 17};
     for (int r = 0; r < 16; ++r) {
@@ -71,10 +71,10 @@ TEST_F(PlayFlow, TwoGamesOnTheSameMachineGetNewPositions) {
     std::vector<int> first, second, again;
     auto start = [this](double now, std::vector<int>& pos) {
         gametest::Backend().now = now;
-        game->state = 11;
-        game->machine = reeltest::kMachineDice;
+        game->state = kScreenStartGame;
+        game->machine = kMachineDice;
         Tick();
-        for (int r = 0; r < 5; ++r) pos.push_back(game->reelPos[r]);
+        for (int r = 0; r < 5; ++r) pos.push_back(game->reels.reelPos[r]);
         RunLoader();
     };
     start(3.0, first);
@@ -87,9 +87,9 @@ TEST_F(PlayFlow, TwoGamesOnTheSameMachineGetNewPositions) {
 TEST_F(PlayFlow, AMachineTheCabinetLacksGoesBackToTheMenu) {
     for (int m : {0, 6}) {
         game->machine = m;
-        game->state = 11;
+        game->state = kScreenStartGame;
         Tick();
-        EXPECT_EQ(game->state, 1) << m;
+        EXPECT_EQ(game->state, kScreenMenu) << m;
     }
 }
 
@@ -195,10 +195,10 @@ TEST_F(PlayFlow, ThePauseButtonOpensThePauseMenuAndTheGameRunsOnUnderIt) {
     ASSERT_FALSE(button.empty());
     EXPECT_EQ(button[0].frame, 0);
     ReleaseMouse();
-    game->reelSpeed[0] = 2;  // the reels keep rolling while paused
+    game->reels.reelSpeed[0] = 2;  // the reels keep rolling while paused
     Tick(5);
     EXPECT_EQ(game->paused, 1);
-    EXPECT_EQ(game->reelsMoving, 1);
+    EXPECT_EQ(game->reels.reelsMoving, 1);
     // A press elsewhere over the game does not touch the pause state.
     game->pauseCursor = 1;
     ClickAt(300, 470);

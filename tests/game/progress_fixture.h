@@ -21,7 +21,6 @@ constexpr int kKeyDown = 40;   // arrow keys feed PK_DOWN / PK_UP
 constexpr int kKeyUp = 38;
 constexpr int kKeyZ = 90;      // feeds PK_A
 constexpr int kKeyEscape = 27; // feeds PK_BACK
-constexpr int kFontSlot = 90;
 constexpr int kIntroTicks = 32;
 
 inline std::string StatePath() {
@@ -91,23 +90,6 @@ protected:
     // Window pixels per virtual unit, as the last fit found it.
     float Scale() const { return game->scaleX; }
 
-    void TapKey(int code) {
-        PressKey(code);
-        Tick();
-        ReleaseKey(code);
-        Tick();
-    }
-    // A press at a point in virtual units, held for one tick, then released.
-    void PressAt(float x, float y) {
-        MoveMouse(x * Scale(), y * Scale());
-        PressMouse();
-        Tick();
-    }
-    void TapAt(float x, float y) {
-        PressAt(x, y);
-        ReleaseMouse();
-        Tick();
-    }
 
     // Effects started since `before`: the effect ring moves one channel per effect.
     int EffectsSince(int before) const { return ((game->sfxChannel - before) % kSfxRing + kSfxRing) % kSfxRing; }

@@ -13,7 +13,6 @@ namespace {
 
 using gametest::GameTest;
 
-constexpr int kMachinePlat = 1;
 constexpr int kSettleLimit = 1500;
 
 class QuillmorPlatScreen : public GameTest {
@@ -22,10 +21,10 @@ protected:
         GameTest::SetUp();
         Render();
         RunLoader();
-        StartMachine(kMachinePlat);
+        StartMachine(kMachineQuillmorPlat);
         // Plain floor everywhere: black behind the bar's rows, and a run that lasts.
         for (int r = 0; r < 8; ++r) {
-            for (int cell = 0; cell < 100; ++cell) game->reelCells[r * 500 + cell * 5] = 1;
+            for (int cell = 0; cell < 100; ++cell) game->reels.Symbol(r, cell) = 1;
         }
     }
 
@@ -49,10 +48,10 @@ protected:
 
 TEST_F(QuillmorPlatScreen, TheTimerBarShowsDuringARunAndShrinksWithStillTicks) {
     const float w = kx_Tumbleroo_jscrw;
-    const float c = game->reelScale * 32;
-    const int barY = static_cast<int>(game->reelCentreY + 1.5f * c + 16);
-    const int left = static_cast<int>(game->reelCentreX - 0.25f * w);
-    const int nearEnd = static_cast<int>(game->reelCentreX + 0.2f * w);  // inside a nearly full bar
+    const float c = game->reels.reelScale * 32;
+    const int barY = static_cast<int>(game->reels.reelCentreY + 1.5f * c + 16);
+    const int left = static_cast<int>(game->reels.reelCentreX - 0.25f * w);
+    const int nearEnd = static_cast<int>(game->reels.reelCentreX + 0.2f * w);  // inside a nearly full bar
     std::vector<unsigned> px = RenderAndRead();
     ASSERT_FALSE(px.empty());
     EXPECT_LT(Tint(PixelAt(px, left + 4, barY)), 30);  // no run, no bar
@@ -62,9 +61,9 @@ TEST_F(QuillmorPlatScreen, TheTimerBarShowsDuringARunAndShrinksWithStillTicks) {
     Tick();
     ReleaseMouse();
     Tick();  // the reels are rolling from here
-    for (int t = 0; t < kSettleLimit && !(game->phase == 1 && game->reelsMoving == 0); ++t) Tick();
+    for (int t = 0; t < kSettleLimit && !(game->phase == 1 && game->reels.reelsMoving == 0); ++t) Tick();
     ASSERT_EQ(game->phase, 1);
-    ASSERT_EQ(game->runTimer, 599);  // the first still tick
+    ASSERT_EQ(game->quillmorPlat.runTimer, 599);  // the first still tick
     px = RenderAndRead();
     KeepShot(px, "quillmorplat.png");
     EXPECT_GT(Tint(PixelAt(px, left + 4, barY)), 60);
@@ -74,7 +73,7 @@ TEST_F(QuillmorPlatScreen, TheTimerBarShowsDuringARunAndShrinksWithStillTicks) {
     // still on its way across the floor).
     Tick(120);
     ASSERT_EQ(game->phase, 1);
-    EXPECT_EQ(game->runTimer, 479);
+    EXPECT_EQ(game->quillmorPlat.runTimer, 479);
     px = RenderAndRead();
     EXPECT_GT(Tint(PixelAt(px, left + 4, barY)), 60);
     EXPECT_LT(Tint(PixelAt(px, nearEnd, barY)), 30);

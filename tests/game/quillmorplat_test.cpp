@@ -14,9 +14,6 @@ namespace {
 using gametest::GameTest;
 using gametest::Record;
 
-constexpr int kMachinePlat = 1;
-constexpr int kStateMenu = 1;
-constexpr int kStatePlay = 10;
 constexpr int kReels = 8;
 constexpr int kCellTicks = 16;
 constexpr int kRunTicks = 600;
@@ -34,16 +31,16 @@ protected:
     }
 
     void StartGame() {
-        StartMachine(kMachinePlat);
-        ASSERT_EQ(game->state, kStatePlay);
+        StartMachine(kMachineQuillmorPlat);
+        ASSERT_EQ(game->state, kScreenPlay);
     }
 
-    int Cell(int reel, int row) const { return reel * 500 + ((game->reelPos[reel] + row + 100) % 100) * 5; }
+    int Cell(int reel, int row) const { return kx_Tumbleroo_Reels::Cell(reel, game->reels.reelPos[reel] + row); }
 
     // Cell `row` rows below the pay line (negative: above) of a reel.
     void Put(int reel, int row, int symbol) {
-        game->reelCells[Cell(reel, row)] = symbol;
-        game->reelCells[Cell(reel, row) + 1] = 0;
+        game->reels.reelCells[Cell(reel, row)] = symbol;
+        game->reels.reelCells[Cell(reel, row) + 1] = 0;
     }
 
     // A spin onto a level of plain floor; the test then places what it needs.
@@ -54,8 +51,8 @@ protected:
         for (int r = 0; r < kReels; ++r) {
             for (int row = 0; row < 100; ++row) Put(r, row, FLOOR);
         }
-        ASSERT_EQ(game->runTimer, kRunTicks);
-        ASSERT_EQ(game->runnerAction, DECIDE);
+        ASSERT_EQ(game->quillmorPlat.runTimer, kRunTicks);
+        ASSERT_EQ(game->quillmorPlat.runnerAction, DECIDE);
     }
 
     int SoundPlayed(int back = 0) const {
@@ -71,7 +68,7 @@ protected:
     // Tick until the ride ends (the runner decides again in that same tick).
     int Ride() {
         int ticks = 0;
-        while (game->runnerAction == RIDE && ticks < 300) {
+        while (game->quillmorPlat.runnerAction == RIDE && ticks < 300) {
             Tick();
             ++ticks;
         }
@@ -79,42 +76,42 @@ protected:
     }
 
     // The runner is the reel-sheet image drawn exactly on the pay line's y.
-    Record Runner() const { return ImageAtY(gametest::kSlotReelSheet, game->reelCentreY); }
+    Record Runner() const { return ImageAtY(kImgReels, game->reels.reelCentreY); }
 };
 
 TEST_F(QuillmorPlat, LoaderSetsTheMachineUp) {
-    EXPECT_EQ(game->reelCount, kReels);
+    EXPECT_EQ(game->reels.reelCount, kReels);
     EXPECT_EQ(game->soundSet, 1);
     EXPECT_EQ(game->reelSheet, String("Reel_Plat"));
-    EXPECT_EQ(game->reelFrameR, 180);
-    EXPECT_EQ(game->reelFrameG, 40);
+    EXPECT_EQ(game->reels.reelFrameR, 180);
+    EXPECT_EQ(game->reels.reelFrameG, 40);
     EXPECT_EQ(game->lives, 3);
     EXPECT_EQ(game->phase, 0);
-    EXPECT_EQ(game->runnerPos, -1);
-    EXPECT_EQ(game->runnerDir, 1);
+    EXPECT_EQ(game->quillmorPlat.runnerPos, -1);
+    EXPECT_EQ(game->quillmorPlat.runnerDir, 1);
     const int counts[] = {0, 50, 10, 10, 15, 5, 10, 0};
-    for (int k = 1; k <= 7; ++k) EXPECT_EQ(game->symbolCounts[k], counts[k]) << k;
+    for (int k = 1; k <= 7; ++k) EXPECT_EQ(game->reels.symbolCounts[k], counts[k]) << k;
 }
 
 TEST_F(QuillmorPlat, AWallOnReelZeroTurnsTheRunnerOffTheLeftLedgeToItsDeath) {
     SpinOntoFloor();
     Put(0, 0, WALL);
     Tick();  // at the left ledge, facing a wall
-    EXPECT_EQ(game->runnerAction, TURN);
+    EXPECT_EQ(game->quillmorPlat.runnerAction, TURN);
     EXPECT_EQ(game->score, 10);
     Tick();  // turns and decides again: nothing ahead but the drop off the ledge
-    EXPECT_EQ(game->runnerDir, -1);
-    EXPECT_EQ(game->runnerAction, WALK);
+    EXPECT_EQ(game->quillmorPlat.runnerDir, -1);
+    EXPECT_EQ(game->quillmorPlat.runnerAction, WALK);
     EXPECT_EQ(game->score, 15);
     Tick(kCellTicks - 1);
-    EXPECT_EQ(Runner().w, game->reelScale * -1);  // drawn mirrored while it faces left
+    EXPECT_EQ(Runner().w, game->reels.reelScale * -1);  // drawn mirrored while it faces left
     EXPECT_EQ(game->phase, 1);
     EXPECT_EQ(game->lives, 3);
     Tick();
-    EXPECT_EQ(game->runnerPos, -2);
+    EXPECT_EQ(game->quillmorPlat.runnerPos, -2);
     EXPECT_EQ(game->lives, 2);
     EXPECT_EQ(game->phase, 0);
-    EXPECT_EQ(game->runnerAnim, 15);
+    EXPECT_EQ(game->quillmorPlat.runnerAnim, 15);
     EXPECT_EQ(game->score, 15);  // no walk bonus for the fatal step
     EXPECT_EQ(SoundPlayed(), 13);
     Tick(20);
@@ -135,31 +132,31 @@ TEST_F(QuillmorPlat, ClimbAndDropAreRefusedUnderAWallOrOntoAWallOrClimb) {
     EXPECT_EQ(game->score, 5);
     for (int reel = 0; reel < 3; ++reel) {
         Tick(kCellTicks);
-        EXPECT_EQ(game->runnerPos, reel);
-        EXPECT_EQ(game->runnerAction, WALK) << reel;
+        EXPECT_EQ(game->quillmorPlat.runnerPos, reel);
+        EXPECT_EQ(game->quillmorPlat.runnerAction, WALK) << reel;
         EXPECT_EQ(game->score, 10 + 5 * reel) << reel;
-        for (int r = 0; r < kReels; ++r) EXPECT_EQ(game->reelSpeed[r], 0);
+        for (int r = 0; r < kReels; ++r) EXPECT_EQ(game->reels.reelSpeed[r], 0);
     }
     std::vector<int> before(kReels);
-    for (int r = 0; r < kReels; ++r) before[r] = game->reelPos[r];
+    for (int r = 0; r < kReels; ++r) before[r] = game->reels.reelPos[r];
     Tick(kCellTicks);
-    EXPECT_EQ(game->runnerPos, 3);
-    EXPECT_EQ(game->runnerAction, RIDE);
+    EXPECT_EQ(game->quillmorPlat.runnerPos, 3);
+    EXPECT_EQ(game->quillmorPlat.runnerAction, RIDE);
     EXPECT_EQ(game->score, 35);  // a ride scores 15 and no walk bonus
-    for (int r = 0; r < kReels; ++r) EXPECT_FLOAT_EQ(game->reelSpeed[r], 24 * kReelFriction);
+    for (int r = 0; r < kReels; ++r) EXPECT_FLOAT_EQ(game->reels.reelSpeed[r], 24 * kReelFriction);
     EXPECT_GT(Ride(), 20);
     // Every reel turned one cell: the row above is now the pay line.
-    for (int r = 0; r < kReels; ++r) EXPECT_EQ(game->reelPos[r], (before[r] + 99) % 100) << r;
-    EXPECT_EQ(game->runnerPos, 3);
-    EXPECT_EQ(game->runnerAction, WALK);
+    for (int r = 0; r < kReels; ++r) EXPECT_EQ(game->reels.reelPos[r], (before[r] + 99) % 100) << r;
+    EXPECT_EQ(game->quillmorPlat.runnerPos, 3);
+    EXPECT_EQ(game->quillmorPlat.runnerAction, WALK);
     EXPECT_EQ(game->score, 40);
     Tick(kCellTicks);
-    EXPECT_EQ(game->runnerPos, 4);
-    EXPECT_EQ(game->runnerAction, RIDE);
-    for (int r = 0; r < kReels; ++r) EXPECT_FLOAT_EQ(game->reelSpeed[r], -24 * kReelFriction);
+    EXPECT_EQ(game->quillmorPlat.runnerPos, 4);
+    EXPECT_EQ(game->quillmorPlat.runnerAction, RIDE);
+    for (int r = 0; r < kReels; ++r) EXPECT_FLOAT_EQ(game->reels.reelSpeed[r], -24 * kReelFriction);
     EXPECT_EQ(game->score, 55);
     Ride();
-    for (int r = 0; r < kReels; ++r) EXPECT_EQ(game->reelPos[r], before[r]) << r;
+    for (int r = 0; r < kReels; ++r) EXPECT_EQ(game->reels.reelPos[r], before[r]) << r;
     EXPECT_EQ(game->phase, 1);
 }
 
@@ -170,17 +167,17 @@ TEST_F(QuillmorPlat, ACoinVisitedTwiceScoresOnce) {
     Tick();
     Tick(kCellTicks);  // onto the coin
     EXPECT_EQ(game->score, 5 + 25 + 5);
-    EXPECT_EQ(game->reelCells[Cell(0, 0) + 1], 1);
+    EXPECT_EQ(game->reels.reelCells[Cell(0, 0) + 1], 1);
     EXPECT_EQ(SoundPlayed(), 11);
     Tick(kCellTicks);  // at reel 1, facing the wall
-    EXPECT_EQ(game->runnerAction, TURN);
+    EXPECT_EQ(game->quillmorPlat.runnerAction, TURN);
     EXPECT_EQ(game->score, 45);
     Tick();
     EXPECT_EQ(game->score, 50);
     const int channel = game->sfxChannel;
     Tick(kCellTicks);  // back onto the collected coin
-    EXPECT_EQ(game->runnerPos, 0);
-    EXPECT_EQ(game->runnerDir, -1);
+    EXPECT_EQ(game->quillmorPlat.runnerPos, 0);
+    EXPECT_EQ(game->quillmorPlat.runnerDir, -1);
     EXPECT_EQ(game->score, 55);
     EXPECT_EQ(SoundsSince(channel), 2);  // two footsteps and no coin sound
     EXPECT_EQ(SoundPlayed(), 14);
@@ -189,18 +186,18 @@ TEST_F(QuillmorPlat, ACoinVisitedTwiceScoresOnce) {
     EXPECT_EQ(game->lives, 2);
     // The next spin brings fresh coins.
     PressSpin();
-    EXPECT_EQ(game->reelCells[Cell(0, 0) + 1], 0);
+    EXPECT_EQ(game->reels.reelCells[Cell(0, 0) + 1], 0);
 }
 
 TEST_F(QuillmorPlat, AHazardKillsWithoutAWalkBonus) {
     SpinOntoFloor();
     Put(2, 0, HAZARD);
     Tick(1 + 3 * kCellTicks);
-    EXPECT_EQ(game->runnerPos, 2);
+    EXPECT_EQ(game->quillmorPlat.runnerPos, 2);
     EXPECT_EQ(game->score, 15);
     EXPECT_EQ(game->lives, 2);
     EXPECT_EQ(game->phase, 0);
-    EXPECT_EQ(game->runnerAnim, 15);
+    EXPECT_EQ(game->quillmorPlat.runnerAnim, 15);
 }
 
 TEST_F(QuillmorPlat, TheExitScoresAHundredWithoutTheWalkBonus) {
@@ -211,16 +208,16 @@ TEST_F(QuillmorPlat, TheExitScoresAHundredWithoutTheWalkBonus) {
     EXPECT_EQ(SoundsSince(channel), 2);  // two footsteps a cell
     EXPECT_EQ(SoundPlayed(), 14);
     Tick(8 * kCellTicks - 1);
-    EXPECT_EQ(game->runnerPos, 7);
+    EXPECT_EQ(game->quillmorPlat.runnerPos, 7);
     EXPECT_EQ(game->score, 45);
     EXPECT_EQ(game->phase, 1);
     Tick();
-    EXPECT_EQ(game->runnerPos, 8);
+    EXPECT_EQ(game->quillmorPlat.runnerPos, 8);
     EXPECT_EQ(game->score, 145);
     EXPECT_EQ(game->phase, 0);
-    EXPECT_EQ(game->runnerAnim, 31);
+    EXPECT_EQ(game->quillmorPlat.runnerAnim, 31);
     EXPECT_EQ(game->lives, 3);
-    EXPECT_EQ(game->runTimer, kRunTicks - (1 + 9 * kCellTicks));
+    EXPECT_EQ(game->quillmorPlat.runTimer, kRunTicks - (1 + 9 * kCellTicks));
     EXPECT_EQ(SoundPlayed(), 12);
     Tick(30);
     EXPECT_EQ(game->score, 145);
@@ -230,19 +227,19 @@ TEST_F(QuillmorPlat, TheRideDoesNotUseUpTheTimer) {
     SpinOntoFloor();
     Put(0, 0, CLIMB);
     Tick(1 + kCellTicks);
-    ASSERT_EQ(game->runnerAction, RIDE);
-    const int timer = game->runTimer;
+    ASSERT_EQ(game->quillmorPlat.runnerAction, RIDE);
+    const int timer = game->quillmorPlat.runTimer;
     EXPECT_EQ(timer, kRunTicks - 1 - kCellTicks);
     int rideTicks = 0;
-    while (game->runnerAction == RIDE && rideTicks < 300) {
+    while (game->quillmorPlat.runnerAction == RIDE && rideTicks < 300) {
         Tick();
         ++rideTicks;
-        if (game->reelsMoving == 1) {
-            EXPECT_EQ(game->runTimer, timer);
+        if (game->reels.reelsMoving == 1) {
+            EXPECT_EQ(game->quillmorPlat.runTimer, timer);
         }
     }
     EXPECT_GT(rideTicks, 20);
-    EXPECT_EQ(game->runTimer, timer - 1);  // the still tick that ended the ride
+    EXPECT_EQ(game->quillmorPlat.runTimer, timer - 1);  // the still tick that ended the ride
 }
 
 TEST_F(QuillmorPlat, TimeRunsOutAfterSixHundredStillTicksBetweenTwoWalls) {
@@ -254,35 +251,35 @@ TEST_F(QuillmorPlat, TimeRunsOutAfterSixHundredStillTicksBetweenTwoWalls) {
     int still = 0, moving = 0, turns = 0;
     while (game->phase == 1 && still + moving < 3 * kRunTicks) {
         if (still == kRunTicks - 1) {
-            EXPECT_EQ(game->runTimer, 1);
+            EXPECT_EQ(game->quillmorPlat.runTimer, 1);
             EXPECT_EQ(game->lives, 3);
         }
         Tick();
-        if (game->reelsMoving == 0) {
+        if (game->reels.reelsMoving == 0) {
             ++still;
         } else {
             ++moving;
         }
-        if (game->runnerAction == TURN) ++turns;
+        if (game->quillmorPlat.runnerAction == TURN) ++turns;
     }
     EXPECT_EQ(still, kRunTicks);
     EXPECT_GT(moving, 20);  // the ride's ticks did not count
     EXPECT_GT(turns, 10);   // back and forth between the walls
-    EXPECT_GE(game->runnerPos, 1);
-    EXPECT_LE(game->runnerPos, 2);
-    EXPECT_EQ(game->runTimer, 0);
+    EXPECT_GE(game->quillmorPlat.runnerPos, 1);
+    EXPECT_LE(game->quillmorPlat.runnerPos, 2);
+    EXPECT_EQ(game->quillmorPlat.runTimer, 0);
     EXPECT_EQ(game->lives, 2);
     EXPECT_EQ(game->phase, 0);
-    EXPECT_EQ(game->runnerAnim, 15);
+    EXPECT_EQ(game->quillmorPlat.runnerAnim, 15);
     EXPECT_EQ(SoundPlayed(), 13);
 }
 
 TEST_F(QuillmorPlat, DrawsTheLedgesTheRunnerAndAShrinkingTimerBar) {
     SpinOntoFloor();
     Tick(40);
-    const float s = game->reelScale;
-    const float cx = game->reelCentreX;
-    const float cy = game->reelCentreY;
+    const float s = game->reels.reelScale;
+    const float cx = game->reels.reelCentreX;
+    const float cy = game->reels.reelCentreY;
     int ledges = 0, entrances = 0;
     const Record* bar = nullptr;
     std::vector<Record> all;
@@ -299,7 +296,7 @@ TEST_F(QuillmorPlat, DrawsTheLedgesTheRunnerAndAShrinkingTimerBar) {
     EXPECT_EQ(entrances, 1);
     ASSERT_NE(bar, nullptr);
     // Drawn before this tick's count: the timer then still held one more tick.
-    EXPECT_FLOAT_EQ(bar->w, 0.5f * kx_Tumbleroo_jscrw * (game->runTimer + 1) / kRunTicks);
+    EXPECT_FLOAT_EQ(bar->w, 0.5f * kx_Tumbleroo_jscrw * (game->quillmorPlat.runTimer + 1) / kRunTicks);
     EXPECT_LT(bar->w, 0.5f * kx_Tumbleroo_jscrw);
     const Record runner = Runner();
     EXPECT_EQ(runner.w, s);
@@ -321,9 +318,9 @@ TEST_F(QuillmorPlat, AWholeGamePlaysToGameOverAndTheNextStartsReady) {
     EXPECT_EQ(game->lives, 0);
     EXPECT_EQ(game->phase, 5);
     const int final = game->score;
-    for (int t = 0; t < 200 && game->state != kStateMenu; ++t) Tick();
-    EXPECT_EQ(game->state, kStateMenu);
-    EXPECT_EQ(game->scores[50 + 10 * (kMachinePlat - 1)], final);
+    for (int t = 0; t < 200 && game->state != kScreenMenu; ++t) Tick();
+    EXPECT_EQ(game->state, kScreenMenu);
+    EXPECT_EQ(game->scores[50 + 10 * (kMachineQuillmorPlat - 1)], final);
 
     StartGame();
     EXPECT_EQ(game->phase, 0);

@@ -48,7 +48,7 @@ TEST_F(ReelStrips, CountsFillTheStripAndTheShuffleKeepsTheMultiset) {
         for (int r = 0; r < 16; ++r) EXPECT_EQ(Multiset(r), c.expected) << "reel " << r;
         for (int k = 1; k <= 16; ++k) {
             const int given = k <= static_cast<int>(c.counts.size()) ? c.counts[k - 1] : 0;
-            EXPECT_EQ(game->symbolCounts[k], given);
+            EXPECT_EQ(game->reels.symbolCounts[k], given);
         }
     }
 }
@@ -70,24 +70,24 @@ TEST_F(ReelStrips, TheShuffleTakesItsDrawsFromTheGeneratorInOrder) {
 
 TEST_F(ReelStrips, PuttingReelsClearsTheMachinesIntsAndTheShuffleMovesOnlySymbols) {
     for (int c = 0; c < 100; ++c) {
-        for (int i = 1; i < 5; ++i) game->reelCells[3 * 500 + c * 5 + i] = 7;
+        for (int i = 1; i < 5; ++i) game->reels.reelCells[kx_Tumbleroo_Reels::Cell(3, c) + i] = 7;
     }
     Put({100});
     for (int c = 0; c < 100; ++c) {
         EXPECT_EQ(Symbol(3, c), 1);
-        for (int i = 1; i < 5; ++i) EXPECT_EQ(game->reelCells[3 * 500 + c * 5 + i], 0) << "cell " << c;
+        for (int i = 1; i < 5; ++i) EXPECT_EQ(game->reels.reelCells[kx_Tumbleroo_Reels::Cell(3, c) + i], 0) << "cell " << c;
     }
 }
 
 TEST_F(ReelStrips, CountsBeyondAStripStayInsideIt) {
-    const int beyond = 16 * 500;
-    for (int i = beyond; i < kReelCellInts; ++i) game->reelCells[i] = -5;
+    const int beyond = kMaxReels * kReelInts;
+    for (int i = beyond; i < kReelCellInts; ++i) game->reels.reelCells[i] = -5;
     Put({80, 40});
     for (int r = 0; r < 16; ++r) {
         const std::map<int, int> expected = {{1, 80}, {2, 20}};
         EXPECT_EQ(Multiset(r), expected) << "reel " << r;
     }
-    for (int i = beyond; i < kReelCellInts; ++i) ASSERT_EQ(game->reelCells[i], -5) << i;
+    for (int i = beyond; i < kReelCellInts; ++i) ASSERT_EQ(game->reels.reelCells[i], -5) << i;
 }
 
 TEST_F(ReelStrips, LoadingReelsNamesTheSheetAndReloadsOnlyForAnotherSoundBank) {

@@ -17,9 +17,6 @@
 
 namespace reeltest {
 
-constexpr int kReelInts = 500;
-constexpr int kCellInts = 5;
-constexpr int kMachineDice = 5;
 constexpr int kRestTickLimit = 1000;
 
 // The generator as documented: state = state * 1664525 + 1013904223 (mod 2^32),
@@ -72,21 +69,11 @@ protected:
         RunLoader();
     }
 
-    int Symbol(int reel, int cell) const { return game->reelCells[reel * kReelInts + cell * kCellInts]; }
+    int Symbol(int reel, int cell) const { return game->reels.Symbol(reel, cell); }
     void SetStrip(int reel, int symbol) {
-        for (int c = 0; c < 100; ++c) game->reelCells[reel * kReelInts + c * kCellInts] = symbol;
+        for (int c = 0; c < kStripCells; ++c) game->reels.Symbol(reel, c) = symbol;
     }
 
-    void PressAt(float x, float y) {
-        MoveMouse(x * game->scaleX, y * game->scaleY);
-        PressMouse();
-        Tick();
-    }
-    void ClickAt(float x, float y) {
-        PressAt(x, y);
-        ReleaseMouse();
-        Tick();
-    }
 
     // Ticks until no reel moves; returns the ticks taken.
     int TickUntilRest() {
@@ -94,7 +81,7 @@ protected:
         do {
             Tick();
             ++n;
-        } while (game->reelsMoving != 0 && n < kRestTickLimit);
+        } while (game->reels.reelsMoving != 0 && n < kRestTickLimit);
         return n;
     }
 

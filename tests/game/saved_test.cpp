@@ -1,11 +1,14 @@
 // saved_test.cpp - the saved progress: the exact text a game saves, badge words and
 // their sign, the checksum weights, damaged and cut-short files (each complete
 // section still loads, a bad one is reset with its message), the bounds applied to
-// the settings, hostile numbers and bytes, and random round trips.
+// the settings, hostile numbers and bytes, and random round trips; the save held to
+// the committed golden text (golden/sample.quorvelstate).
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <fstream>
 #include <random>
+#include <sstream>
 
 #include "progress_fixture.h"
 
@@ -17,45 +20,45 @@ using progresstest::ProgressTest;
 using progresstest::ReadStateFile;
 using progresstest::WriteStateFile;
 
-// A saved text built here from its parts, with the checksums worked out by hand's
-// rules: settings weigh their index, badge words 1, top-ten entry j of row m weighs
-// j + 4 and last-ten entry j weighs m + 3 + j, all wrapping at 32 bits.
+// The saved progress a test starts from, as values; its text is what the game's own
+// save writes for them (the save itself is held to the golden file below), so the
+// checksums come from the game and the tests never work them out.
 struct SavedText {
     std::vector<long long> settings = std::vector<long long>(25, 0);
     std::vector<long long> words = std::vector<long long>(8, 0);
     std::vector<std::vector<long long>> top = std::vector<std::vector<long long>>(5, std::vector<long long>(10, 0));
     std::vector<std::vector<long long>> last = std::vector<std::vector<long long>>(5, std::vector<long long>(10, 0));
 
-    static long long Wrap(std::uint64_t sum) { return static_cast<std::int32_t>(static_cast<std::uint32_t>(sum)); }
-
-    std::vector<long long> Values() const {
-        std::vector<long long> v;
-        std::uint64_t sum = 0;
-        for (int i = 0; i < 25; ++i) {
-            v.push_back(settings[i]);
-            sum += static_cast<std::uint64_t>(i) * static_cast<std::uint64_t>(settings[i]);
+    // Puts the values into the game's arrays and returns the text its save writes.
+    std::string Text(kx_Tumbleroo_MyApp* game) const {
+        for (int i = 0; i < 25; ++i) game->settings[i] = static_cast<int>(settings[i]);
+        for (int b = 0; b < 8; ++b) {
+            for (int i = 0; i < 32; ++i) game->flags[b * 32 + i] = (static_cast<std::uint32_t>(words[b]) >> i) & 1u;
         }
-        v.push_back(Wrap(sum));
-        sum = 0;
-        for (long long w : words) {
-            v.push_back(w);
-            sum += static_cast<std::uint64_t>(w);
-        }
-        v.push_back(Wrap(sum));
         for (int m = 0; m < 5; ++m) {
-            sum = 0;
             for (int j = 0; j < 10; ++j) {
-                v.push_back(top[m][j]);
-                v.push_back(last[m][j]);
-                sum += static_cast<std::uint64_t>(j + 4) * static_cast<std::uint64_t>(top[m][j]);
-                sum += static_cast<std::uint64_t>(m + 3 + j) * static_cast<std::uint64_t>(last[m][j]);
+                game->scores[TopTenAt(m + 1) + j] = static_cast<int>(top[m][j]);
+                game->scores[LastTenAt(m + 1) + j] = static_cast<int>(last[m][j]);
             }
-            v.push_back(Wrap(sum));
+        }
+        game->m_Save();
+        return ReadStateFile();
+    }
+    std::vector<long long> Values(kx_Tumbleroo_MyApp* game) const {
+        std::vector<long long> v;
+        for (const std::string& piece : Pieces(Text(game))) {
+            if (!piece.empty()) v.push_back(std::stoll(piece));
         }
         return v;
     }
-    std::string Text() const { return Join(Values()); }
 };
+
+std::string GoldenText(const std::string& name) {
+    std::ifstream in(std::string(TUMBLEROO_SOURCE_DIR) + "/tests/game/golden/" + name, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
 
 // Sentinels that show whether a load touched an entry.
 constexpr int kUntouched = -777;
@@ -120,6 +123,26 @@ protected:
 // The saved text
 // ---------------------------------------------------------------------------
 
+// The sample progress saves as the committed golden text, and that text loads back
+// into the same progress.
+TEST_F(Saved, TheSampleSavesAsTheGoldenFileAndLoadsBack) {
+    const std::string golden = GoldenText("sample.quorvelstate");
+    ASSERT_EQ(Pieces(golden).size(), 141u);
+    const SavedText s = Sample();
+    EXPECT_EQ(s.Text(game), golden);
+    FillUntouched();
+    EXPECT_EQ(LoadText(golden), AllLoaded());
+    for (int i = 0; i < 25; ++i) EXPECT_EQ(game->settings[i], s.settings[i]) << i;
+    for (int m = 0; m < 5; ++m) {
+        for (int j = 0; j < 10; ++j) {
+            EXPECT_EQ(Top(m, j), s.top[m][j]);
+            EXPECT_EQ(Last(m, j), s.last[m][j]);
+        }
+    }
+    EXPECT_TRUE(game->flags[0] && game->flags[2] && !game->flags[1] && game->flags[255]);
+    EXPECT_EQ(SaveText(), golden);
+}
+
 TEST_F(Saved, TheDefaultsSaveAsOneLineOf140Numbers) {
     SetDefaults();
     std::string expected;
@@ -160,7 +183,7 @@ TEST_F(Saved, BadgeWordsHoldThirtyTwoFlagsEachAndComeBackUnchanged) {
     SavedText s;
     s.settings[5] = 1;
     s.words = {1, 6, -1, 0, 0x40000000, 0, 12345, -2147483647LL};
-    const std::string text = s.Text();
+    const std::string text = s.Text(game);
     EXPECT_EQ(LoadText(text), AllLoaded());
     EXPECT_TRUE(game->flags[0]);
     EXPECT_FALSE(game->flags[1]);
@@ -204,7 +227,9 @@ TEST_F(Saved, ChecksumsWeighEachEntryByItsPlace) {
 
 TEST_F(Saved, AWholeFileLoadsEverySectionWithItsMessage) {
     const SavedText s = Sample();
-    EXPECT_EQ(LoadText(s.Text()), AllLoaded());
+    const std::string text = s.Text(game);
+    FillUntouched();
+    EXPECT_EQ(LoadText(text), AllLoaded());
     EXPECT_EQ(game->settings[1], 4);
     EXPECT_EQ(game->settings[2], 0x2a);
     EXPECT_EQ(game->settings[3], 95);
@@ -217,12 +242,12 @@ TEST_F(Saved, AWholeFileLoadsEverySectionWithItsMessage) {
         }
     }
     // Saved again, the text is the same.
-    EXPECT_EQ(SaveText(), s.Text());
+    EXPECT_EQ(SaveText(), text);
 }
 
 TEST_F(Saved, ChangingOneSettingBreaksItsChecksumUnlessItIsEntryZero) {
     for (int i = 0; i < 25; ++i) {
-        std::vector<long long> v = Sample().Values();
+        std::vector<long long> v = Sample().Values(game);
         v[i] += 1;
         FillUntouched();
         const std::string out = LoadText(Join(v));
@@ -244,7 +269,7 @@ TEST_F(Saved, ChangingOneSettingBreaksItsChecksumUnlessItIsEntryZero) {
 }
 
 TEST_F(Saved, ADamagedSectionIsResetWithItsMessageAndTheOthersLoad) {
-    std::vector<long long> v = Sample().Values();
+    std::vector<long long> v = Sample().Values(game);
     v[34] += 1;  // badge checksum
     v[77 + 6] = 99;  // a value of row 2
     FillUntouched();
@@ -263,7 +288,7 @@ TEST_F(Saved, ADamagedSectionIsResetWithItsMessageAndTheOthersLoad) {
 }
 
 TEST_F(Saved, AFileCutShortLoadsEveryCompleteSectionAndLeavesTheRest) {
-    const std::string text = Sample().Text();
+    const std::string text = Sample().Text(game);
     // Section ends in whole numbers: settings 26, badges 35, rows 56, 77, 98, 119, 140.
     const int ends[] = {26, 35, 56, 77, 98, 119, 140};
     int numbers = 0;
@@ -271,8 +296,11 @@ TEST_F(Saved, AFileCutShortLoadsEveryCompleteSectionAndLeavesTheRest) {
         if (cut > 0 && text[cut - 1] == '|') ++numbers;  // complete numbers before the cut
         FillUntouched();
         const std::string out = LoadText(text.substr(0, cut));
+        // A section's last number without its "|" counts when it is whole: the cut
+        // fell just before that "|".
+        const bool beforeSeparator = cut < text.size() && text[cut] == '|';
         int sections = 0;
-        for (int e : ends) sections += numbers >= e ? 1 : 0;
+        for (int e : ends) sections += numbers >= e || (beforeSeparator && numbers == e - 1) ? 1 : 0;
         const int lines = static_cast<int>(std::count(out.begin(), out.end(), '\n'));
         ASSERT_EQ(lines, sections) << "cut at " << cut << ": " << out;
         EXPECT_EQ(out, AllLoaded().substr(0, out.size())) << cut;
@@ -286,6 +314,29 @@ TEST_F(Saved, AFileCutShortLoadsEveryCompleteSectionAndLeavesTheRest) {
     }
 }
 
+// A file whose only fault is the missing final "|" loses nothing: the Dice tables,
+// the last section, load with every other section, and the next save writes the
+// whole text again. The same file with its last number cut keeps the old tables.
+TEST_F(Saved, AFileWithoutItsFinalSeparatorLosesNothing) {
+    const std::string text = Sample().Text(game);
+    FillUntouched();
+    EXPECT_EQ(LoadText(text.substr(0, text.size() - 1)), AllLoaded());
+    for (int j = 0; j < 10; ++j) {
+        EXPECT_EQ(Top(4, j), 5000 - 10 * j) << j;
+        EXPECT_EQ(Last(4, j), 28 + j) << j;
+    }
+    EXPECT_EQ(SaveText(), text);
+
+    FillUntouched();
+    const size_t lastNumber = text.rfind('|', text.size() - 2) + 1;
+    ASSERT_GT(text.size() - 1 - lastNumber, 1u) << "the row checksum has several digits";
+    const std::string out = LoadText(text.substr(0, text.size() - 2));
+    EXPECT_EQ(out, AllLoaded().substr(0, out.size()));
+    EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), 6);
+    EXPECT_EQ(Top(4, 0), kUntouched);
+    EXPECT_EQ(Top(3, 0), 4000);
+}
+
 TEST_F(Saved, SettingsAreBoundedAfterLoading) {
     struct Case {
         int index, saved, loaded;
@@ -295,7 +346,9 @@ TEST_F(Saved, SettingsAreBoundedAfterLoading) {
     for (const Case& c : cases) {
         SavedText s = Sample();
         s.settings[c.index] = c.saved;
-        const std::string out = LoadText(s.Text());
+        const std::string text = s.Text(game);
+        FillUntouched();
+        const std::string out = LoadText(text);
         EXPECT_EQ(out.substr(0, 16), "Settings Loaded\n");
         EXPECT_EQ(game->settings[c.index], c.loaded) << c.index << " saved as " << c.saved;
     }
@@ -333,11 +386,12 @@ TEST_F(Saved, NoStateFileMeansNoMessageAndTheBoundedDefaults) {
 
 TEST_F(Saved, NumbersAreReadLikeTheCLibraryButNeverOverflow) {
     SavedText s = Sample();
-    std::vector<std::string> p = Pieces(s.Text());
+    std::vector<std::string> p = Pieces(s.Text(game));
     p[3] = "  +95abc";  // spaces, a sign, trailing junk: 95
     p[2] = "0x2a";      // stops at the x: 0, which breaks the checksum
     std::string text;
     for (size_t i = 0; i + 1 < p.size(); ++i) text += p[i] + "|";
+    FillUntouched();
     std::string out = LoadText(text);
     EXPECT_EQ(out.substr(0, out.find('\n')), "Settings Checksum Invalid");
     p[2] = "42";  // 0x2a
@@ -351,11 +405,12 @@ TEST_F(Saved, NumbersAreReadLikeTheCLibraryButNeverOverflow) {
     s = Sample();
     s.settings[3] = INT_MAX;
     s.top[0][0] = INT_MIN;
-    p = Pieces(s.Text());
+    p = Pieces(s.Text(game));
     p[3] = "99999999999999999999999";
     p[35] = "-99999999999";
     text.clear();
     for (size_t i = 0; i + 1 < p.size(); ++i) text += p[i] + "|";
+    FillUntouched();
     EXPECT_EQ(LoadText(text), AllLoaded());
     EXPECT_EQ(game->settings[3], INT_MAX);
     EXPECT_EQ(game->scores[0], INT_MIN);
@@ -364,10 +419,11 @@ TEST_F(Saved, NumbersAreReadLikeTheCLibraryButNeverOverflow) {
 TEST_F(Saved, WideCharactersAreNotReadAsTheDigitsTheirLowBytesSpell) {
     // U+0131 has the low byte of "1": the value must not read as 1.
     SavedText s = Sample();
-    std::vector<std::string> p = Pieces(s.Text());
+    std::vector<std::string> p = Pieces(s.Text(game));
     p[0] = "\xc4\xb1";  // UTF-8 for U+0131; entry 0 weighs nothing in the checksum
     std::string text;
     for (size_t i = 0; i + 1 < p.size(); ++i) text += p[i] + "|";
+    FillUntouched();
     EXPECT_EQ(LoadText(text), AllLoaded());
     EXPECT_EQ(game->settings[0], 0);
 }
@@ -423,11 +479,11 @@ TEST_F(Saved, RandomTablesComeBackEqualAfterASaveAndALoad) {
 
 TEST_F(Saved, ANewGameObjectReadsTheSavedProgressAndStartsOnTheLastMachine) {
     SavedText s = Sample();
-    WriteStateFile(s.Text());
+    WriteStateFile(s.Text(game));
     testing::internal::CaptureStdout();
     Recreate();
     EXPECT_EQ(testing::internal::GetCapturedStdout(), AllLoaded());
-    EXPECT_EQ(game->machine, 4);
+    EXPECT_EQ(game->machine, kMachineFizzcrate);
     EXPECT_FLOAT_EQ(game->menuScrollY, 312 - 3 * 108);
     EXPECT_EQ(game->scores[40], 5000);
     EXPECT_EQ(game->scores[99], 37);

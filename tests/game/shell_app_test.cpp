@@ -11,7 +11,7 @@ using gametest::GameTest;
 class ShellApp : public GameTest {};
 
 TEST_F(ShellApp, CreateSetsTheStartingState) {
-    EXPECT_EQ(game->state, 1);
+    EXPECT_EQ(game->state, kScreenMenu);
     EXPECT_EQ(game->loadStep, 1);
     EXPECT_EQ(game->deviceWidth, 640);
     EXPECT_EQ(game->deviceHeight, 480);
@@ -23,11 +23,11 @@ TEST_F(ShellApp, CreateSetsTheStartingState) {
     for (int i = 0; i < kChannelCount; ++i) EXPECT_EQ(game->channels[i], i);
     EXPECT_EQ(game->reelSheet, String("Reel_Fruit"));
     EXPECT_EQ(game->drawList.Length(), kDrawListFloats);
-    EXPECT_EQ(game->reelCells.Length(), kReelCellInts);
+    EXPECT_EQ(game->reels.reelCells.Length(), kReelCellInts);
     EXPECT_EQ(game->scores.Length(), kScoresCount);
     // Machine comes from settings[1], which loading the (absent) progress keeps within
     // the machines 1..5; the list scrolls so that machine sits under the band.
-    EXPECT_EQ(game->machine, 1);
+    EXPECT_EQ(game->machine, kMachineQuillmorPlat);
     EXPECT_FLOAT_EQ(game->menuScrollY, 480 * 0.65f);
 }
 
@@ -93,9 +93,9 @@ TEST_F(ShellApp, SameSizeFramesDoNotReload) {
 
 TEST_F(ShellApp, BackToMenuStateReturnsToTheMenuInOneTick) {
     RunLoader();
-    game->state = 2;
+    game->state = kScreenBackToMenu;
     Tick();
-    EXPECT_EQ(game->state, 1);
+    EXPECT_EQ(game->state, kScreenMenu);
 }
 
 TEST_F(ShellApp, EveryTickEndsWithTheDefaultDrawState) {
@@ -114,7 +114,7 @@ TEST_F(ShellApp, EveryTickEndsWithTheDefaultDrawState) {
 TEST_F(ShellApp, SuspendDuringAGameOpensThePauseMenuFully) {
     RunLoader();
     Render();
-    game->state = 10;
+    game->state = kScreenPlay;
     app->InvokeOnSuspend();
     EXPECT_EQ(game->paused, 1);
     EXPECT_EQ(game->pauseSlide, 1);

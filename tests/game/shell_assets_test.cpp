@@ -165,17 +165,17 @@ protected:
 };
 
 TEST_F(ShellSound, EffectsCycleOverTwentyFourChannelsFromChannelOne) {
-    game->m_PlaySFX(98, 1.5f, 0.25f, 0);
+    game->m_PlaySFX(kSfxClick, 1.5f, 0.25f, 0);
     EXPECT_EQ(game->sfxChannel, 1);
     EXPECT_EQ(app->audio->channels[1].sample, game->sounds[98]->sample);
     EXPECT_FLOAT_EQ(Gain(1), 0.25f);
     EXPECT_FLOAT_EQ(Pitch(1), 1.5f);
-    for (int i = 2; i <= 23; ++i) game->m_PlaySFX(98, 1, 1, 0);
+    for (int i = 2; i <= 23; ++i) game->m_PlaySFX(kSfxClick, 1, 1, 0);
     EXPECT_EQ(game->sfxChannel, 23);
-    game->m_PlaySFX(99, 1, 1, 0);
+    game->m_PlaySFX(kSfxTick, 1, 1, 0);
     EXPECT_EQ(game->sfxChannel, 0);
     EXPECT_EQ(app->audio->channels[0].sample, game->sounds[99]->sample);
-    game->m_PlaySFX(99, 1, 0.5f, 0);
+    game->m_PlaySFX(kSfxTick, 1, 0.5f, 0);
     EXPECT_EQ(game->sfxChannel, 1);  // the 25th effect cuts the first
     EXPECT_EQ(app->audio->channels[1].sample, game->sounds[99]->sample);
     EXPECT_FLOAT_EQ(Gain(1), 0.5f);
@@ -183,19 +183,19 @@ TEST_F(ShellSound, EffectsCycleOverTwentyFourChannelsFromChannelOne) {
 
 TEST_F(ShellSound, SoundOffChangesNoChannel) {
     game->settings[kSettingSound] = 0;
-    game->m_PlaySFX(98, 1, 1, 0);
+    game->m_PlaySFX(kSfxClick, 1, 1, 0);
     EXPECT_EQ(game->sfxChannel, 0);
     EXPECT_EQ(app->audio->channels[1].sample, nullptr);
     game->settings[kSettingSound] = 3;  // only 1 and 2 mean on
-    game->m_PlaySFX(98, 1, 1, 0);
+    game->m_PlaySFX(kSfxClick, 1, 1, 0);
     EXPECT_EQ(game->sfxChannel, 0);
     game->settings[kSettingSound] = 2;
-    game->m_PlaySFX(98, 1, 1, 0);
+    game->m_PlaySFX(kSfxClick, 1, 1, 0);
     EXPECT_EQ(game->sfxChannel, 1);
 }
 
 TEST_F(ShellSound, AnEmptySlotTakesItsTurnAndPlaysNothing) {
-    game->m_PlaySFX(98, 1, 1, 0);
+    game->m_PlaySFX(kSfxClick, 1, 1, 0);
     ASSERT_EQ(game->sounds[50], nullptr);
     game->m_PlaySFX(50, 1, 1, 0);
     game->m_PlaySFX(500, 1, 1, 0);

@@ -142,9 +142,9 @@ TEST_F(ShellButtons, TheSmallButtonRespondsToAbout43By48UnitsAndRestoresTheSize)
 
 TEST_F(ShellButtons, TheHighlightBarSpansTheCentreRow) {
     Render();
-    game->reelPitch = 32;
-    game->reelScale = 2;
-    game->reelCentreY = 200;
+    game->reels.reelPitch = 32;
+    game->reels.reelScale = 2;
+    game->reels.reelCentreY = 200;
     game->m_HighlightBar();
     ASSERT_EQ(RecordCount(), 3);
     EXPECT_FLOAT_EQ(Rec(0).x, -1);

@@ -195,7 +195,7 @@ TEST_F(ShellControls, BackClosesTheCreditsBoxAndTakesThePress) {
 TEST_F(ShellControls, BackDoesNotCloseTheCreditsBoxOutsideTheMenu) {
     RunLoader();
     game->creditsOpen = 1;
-    game->state = 10;
+    game->state = kScreenPlay;
     PressKey(8);
     Tick();
     // In a game Back belongs to the pause control, never to the credits box.

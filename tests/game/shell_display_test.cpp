@@ -8,7 +8,7 @@ namespace {
 using gametest::GameTest;
 using gametest::Record;
 
-constexpr int kFont = 90;
+constexpr int kFont = kImgFont;
 constexpr float kAdvance = 7;
 constexpr float kLine = 10;
 constexpr float kTol = 1e-3f;

@@ -22,6 +22,7 @@
 #include <random>
 
 #include "progress_fixture.h"
+#include "tests/support/file_size_limit.h"
 
 namespace {
 
@@ -36,8 +37,6 @@ constexpr int kBadgeWords = 8;
 constexpr int kBadgePieces = kBadgeWords + 1;
 constexpr int kRowPieces = 21;       // ten pairs and the checksum
 constexpr int kSavedScores = 100;
-constexpr int kTopWeightBase = 4;
-constexpr int kLastWeightBase = 3;
 const char kInvalidUtf8Line[] = "Invalid UTF-8!\n";
 
 int SectionStart(int s) { return s == 0 ? 0 : s == 1 ? kSettingsPieces : kSettingsPieces + kBadgePieces + (s - 2) * kRowPieces; }
@@ -86,21 +85,6 @@ std::vector<std::string> Elements(const std::string& text) {
     return out;
 }
 
-// The 32-bit wrapping checksum of a section's values; weights as the format gives.
-std::int32_t SectionSum(int s, const std::vector<int>& v) {
-    std::uint32_t sum = 0;
-    for (size_t k = 0; k < v.size(); ++k) {
-        std::uint32_t w = 1;
-        if (s == 0) w = static_cast<std::uint32_t>(k);
-        if (s >= 2) {
-            const int j = static_cast<int>(k) / 2;
-            w = static_cast<std::uint32_t>(k % 2 == 0 ? j + kTopWeightBase : (s - 2) + kLastWeightBase + j);
-        }
-        sum += w * static_cast<std::uint32_t>(v[k]);
-    }
-    return static_cast<std::int32_t>(sum);
-}
-
 void Store(int s, const std::vector<int>& v, Progress& p) {
     if (s == 0) {
         std::copy(v.begin(), v.end(), p.settings.begin());
@@ -136,23 +120,34 @@ void Bound(Progress& p) {
 }
 
 // What a load of `text` over `before` must leave and print, worked out from the
-// format alone: each section in turn is read when all its elements are there (and
-// none after a section that was not), kept when its checksum matches, reset when not.
+// format's layout and the checksums the game's save writes for the same values: each
+// section in turn is read when all its elements are there (and none after a section
+// that was not), kept when its checksum matches, reset when not.
 struct Outcome {
     Progress progress;
     std::string printed;
     std::array<int, kSections> state{};  // 0 not read, 1 loaded, 2 reset
 };
 
-Outcome Predict(const std::string& text, const Progress& before) {
+// The checksum the game's own save writes for each section's values (the save is
+// held to a golden file in saved_test.cpp), so the tests never compute one.
+using SavedSums = std::array<int, kSections>;
+
+Outcome Predict(const std::string& text, const Progress& before, const SavedSums& sums) {
     Outcome o{before, "", {}};
-    const std::vector<std::string> e = Elements(text);
+    std::vector<std::string> e = Elements(text);
+    // The piece after the last "|", when there is one, ends a section only when
+    // that section's checksum holds with it.
+    const std::string tail = text.substr(text.rfind('|') == std::string::npos ? 0 : text.rfind('|') + 1);
+    const int terminated = static_cast<int>(e.size());
+    if (!tail.empty()) e.push_back(tail);
     for (int s = 0; s < kSections; ++s) {
         const int start = SectionStart(s), n = SectionPieces(s);
         if (static_cast<int>(e.size()) < start + n) break;
         std::vector<int> values;
         for (int k = 0; k < n - 1; ++k) values.push_back(ReadPiece(e[start + k]));
-        const bool good = SectionSum(s, values) == ReadPiece(e[start + n - 1]);
+        const bool good = sums[s] == ReadPiece(e[start + n - 1]);
+        if (!good && start + n > terminated) break;
         if (good) {
             Store(s, values, o.progress);
         } else {
@@ -301,12 +296,38 @@ protected:
         return out;
     }
 
+    // What the game's save writes as each section's checksum for the values the
+    // sections of `text` hold (sections the text lacks count as zeros); the held
+    // progress is put back afterwards.
+    SavedSums SumsSavedFor(const std::string& text) {
+        std::vector<std::string> e = Elements(text);
+        const size_t lastSeparator = text.rfind('|');
+        const std::string tail = text.substr(lastSeparator == std::string::npos ? 0 : lastSeparator + 1);
+        if (!tail.empty()) e.push_back(tail);
+        const Progress held = Held();
+        Progress values;
+        for (int s = 0; s < kSections; ++s) {
+            const int start = SectionStart(s), n = SectionPieces(s);
+            if (static_cast<int>(e.size()) < start + n) break;
+            std::vector<int> v;
+            for (int k = 0; k < n - 1; ++k) v.push_back(ReadPiece(e[start + k]));
+            Store(s, v, values);
+        }
+        Put(values);
+        game->m_Save();
+        const std::vector<std::string> saved = Elements(ReadStateFile());
+        Put(held);
+        SavedSums sums{};
+        for (int s = 0; s < kSections; ++s) sums[s] = ReadPiece(saved[SectionStart(s) + SectionPieces(s) - 1]);
+        return sums;
+    }
+
     // The load of `damaged` against the format's outcome: messages, then every
     // saved array entry. Returns the outcome for the caller's own checks.
     Outcome Check(const std::string& damaged, const std::string& label) {
         bool complained = false;
         const std::string out = LoadOver(damaged, &complained);
-        Outcome o = Predict(damaged, Before());
+        Outcome o = Predict(damaged, Before(), SumsSavedFor(damaged));
         EXPECT_EQ(out, o.printed) << label;
         EXPECT_TRUE(!complained || !AllAscii(damaged)) << label << ": plain ASCII reported as not UTF-8";
         const Progress held = Held();
@@ -330,7 +351,10 @@ TEST_F(StateDamage, EveryCutOfARealSaveLoadsTheWholeSectionsAndLeavesTheRest) {
         const int complete = static_cast<int>(Elements(part).size());
         Progress expect = Before();
         for (int s = 0; s < kSections; ++s) {
-            const bool whole_section = complete >= SectionStart(s) + SectionPieces(s);
+            // The section's last number without its "|" counts when whole.
+            const int end = SectionStart(s) + SectionPieces(s);
+            const bool whole_section =
+                complete >= end || (complete == end - 1 && cut < text.size() && text[cut] == '|');
             ASSERT_EQ(o.state[s], whole_section ? 1 : 0) << "cut at " << cut << ", section " << s;
             if (whole_section) {
                 std::vector<int> v;
@@ -467,27 +491,7 @@ void ChangeEverything(kx_Tumbleroo_MyApp* game) {
     for (int i = 0; i < kSavedScores; ++i) game->scores[i] ^= 0x10;
 }
 
-// The process may write files of `bytes` at most, and is not killed for trying more.
-class FileSizeLimit {
-public:
-    explicit FileSizeLimit(rlim_t bytes) {
-        old_handler_ = signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &old_);
-        rlimit lower = old_;
-        lower.rlim_cur = bytes;
-        ok_ = setrlimit(RLIMIT_FSIZE, &lower) == 0;
-    }
-    ~FileSizeLimit() {
-        setrlimit(RLIMIT_FSIZE, &old_);
-        signal(SIGXFSZ, old_handler_);
-    }
-    bool ok() const { return ok_; }
-
-private:
-    rlimit old_{};
-    sighandler_t old_handler_;
-    bool ok_ = false;
-};
+using testsupport::FileSizeLimit;
 
 TEST_F(StateDamage, ASaveOnAFullDiskLeavesTheOldFileByteForByte) {
     ChangeEverything(game);
@@ -507,28 +511,21 @@ TEST_F(StateDamage, ASaveOnAFullDiskLeavesTheOldFileByteForByte) {
     EXPECT_EQ(Held().scores, saved.scores);
 }
 
-size_t g_writeRoom = 0;
-// A disk with room for g_writeRoom bytes of the new file.
-size_t WriteUntilFull(const void* data, size_t size, size_t count, FILE* file) {
-    const size_t fits = std::min(count, g_writeRoom / (size ? size : 1));
-    return std::fwrite(data, size, fits, file);
-}
-
 TEST_F(StateDamage, ASaveThatStopsPartWayLeavesTheOldFileByteForByte) {
     ChangeEverything(game);
     for (size_t room : {size_t{0}, size_t{1}, text.size() / 2, text.size() - 1}) {
-        g_writeRoom = room;
-        gxtk_state_write = WriteUntilFull;
-        game->m_Save();
-        gxtk_state_write = std::fwrite;
+        {
+            FileSizeLimit disk(room);
+            game->m_Save();
+        }
         EXPECT_EQ(ReadStateFile(), text) << room << " bytes written";
         EXPECT_TRUE(Temporaries(gametest::WorkDir()).empty()) << room;
     }
     // With room for all of it the same save goes through.
-    g_writeRoom = SIZE_MAX;
-    gxtk_state_write = WriteUntilFull;
-    game->m_Save();
-    gxtk_state_write = std::fwrite;
+    {
+        FileSizeLimit disk(text.size() + 64);
+        game->m_Save();
+    }
     EXPECT_NE(ReadStateFile(), text);
 }
 

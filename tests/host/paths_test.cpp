@@ -14,6 +14,7 @@
 
 #include "host/app.h"
 #include "host/paths.h"
+#include "tests/support/file_size_limit.h"
 
 namespace {
 
@@ -66,7 +67,6 @@ protected:
     }
 
     void TearDown() override {
-        gxtk_state_write = std::fwrite;
         ASSERT_EQ(chdir(oldDir.c_str()), 0);
         std::string cmd = "rm -rf '" + dir + "'";
         ASSERT_EQ(std::system(cmd.c_str()), 0);
@@ -197,28 +197,27 @@ TEST_F(StateFile, GoesThroughTheModuleFunctions) {
     EXPECT_TRUE(kx_app_LoadState() == String("5|"));
 }
 
-// A full disk: the write stops part-way.
-std::size_t ShortWrite(const void* data, std::size_t size, std::size_t count, FILE* file) {
-    std::size_t half = count / 2;
-    return std::fwrite(data, size, half, file);
-}
-
-std::size_t NothingWritten(const void*, std::size_t, std::size_t, FILE*) { return 0; }
-
+// A full disk: the write stops part-way, or writes nothing at all.
 TEST_F(StateFile, AShortWriteLeavesTheOldFileIntact) {
     ASSERT_EQ(host->SaveState(String("old|content|")), 0);
-    gxtk_state_write = ShortWrite;
-    EXPECT_EQ(host->SaveState(String("new|and|longer|content|")), -2);
+    {
+        testsupport::FileSizeLimit disk(11);
+        EXPECT_EQ(host->SaveState(String("new|and|longer|content|")), -2);
+    }
     EXPECT_EQ(ReadFile(".quorvelstate"), "old|content|");
-    gxtk_state_write = NothingWritten;
-    EXPECT_EQ(host->SaveState(String("x|")), -2);
+    {
+        testsupport::FileSizeLimit disk(0);
+        EXPECT_EQ(host->SaveState(String("x|")), -2);
+    }
     EXPECT_EQ(ReadFile(".quorvelstate"), "old|content|");
     EXPECT_EQ(DirectoryEntries(), std::vector<std::string>{".quorvelstate"}) << "the partial file is removed";
 }
 
 TEST_F(StateFile, AFirstSaveThatFailsLeavesNoStateFile) {
-    gxtk_state_write = ShortWrite;
-    EXPECT_EQ(host->SaveState(String("abc|def|")), -2);
+    {
+        testsupport::FileSizeLimit disk(4);
+        EXPECT_EQ(host->SaveState(String("abc|def|")), -2);
+    }
     EXPECT_FALSE(Exists(".quorvelstate"));
     EXPECT_EQ(host->LoadState().Length(), 0);
 }
@@ -240,6 +239,53 @@ TEST_F(StateFile, AWorkingDirectoryThatIsGoneCannotBeSavedTo) {
     ASSERT_EQ(rmdir(gone.c_str()), 0);
     EXPECT_EQ(host->SaveState(String("1|")), -1);
     ASSERT_EQ(chdir(dir.c_str()), 0);
+}
+
+// A state file that is a link stays one: the save replaces the file at the end of
+// the links, in its own folder, with that file's permissions; a link to a file not
+// yet there makes that file.
+TEST_F(StateFile, ALinkedStateFileStaysALinkAndItsTargetKeepsItsPermissions) {
+    ASSERT_EQ(mkdir("keep", 0755), 0);
+    WriteFile("keep/progress", "old|");
+    ASSERT_EQ(chmod("keep/progress", 0640), 0);
+    ASSERT_EQ(symlink("keep/progress", ".quorvelstate"), 0);
+    ASSERT_EQ(host->SaveState(String("new|text|")), 0);
+    struct stat st;
+    ASSERT_EQ(lstat(".quorvelstate", &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(ReadFile("keep/progress"), "new|text|");
+    ASSERT_EQ(stat("keep/progress", &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_TRUE(host->LoadState() == String("new|text|"));
+    EXPECT_EQ(DirectoryEntries(), (std::vector<std::string>{".quorvelstate", "keep"}));
+
+    // A chain of two links, the last one dangling.
+    ASSERT_EQ(unlink(".quorvelstate"), 0);
+    ASSERT_EQ(symlink("second", ".quorvelstate"), 0);
+    ASSERT_EQ(symlink("keep/fresh", "second"), 0);
+    ASSERT_EQ(host->SaveState(String("7|")), 0);
+    ASSERT_EQ(lstat("second", &st), 0);
+    EXPECT_TRUE(S_ISLNK(st.st_mode));
+    EXPECT_EQ(ReadFile("keep/fresh"), "7|");
+}
+
+// A crash between the write and the rename leaves a temporary; the next save
+// removes it, and nothing else that merely looks like one.
+TEST_F(StateFile, ALeftoverTemporaryIsRemovedAtTheNextSave) {
+    WriteFile(".quorvelstate.2147483600.tmp", "half|a|sa");
+    WriteFile(".quorvelstate.notes.tmp", "mine");
+    WriteFile("other.12.tmp", "theirs");
+    ASSERT_EQ(host->SaveState(String("1|")), 0);
+    EXPECT_EQ(DirectoryEntries(),
+              (std::vector<std::string>{".quorvelstate", ".quorvelstate.notes.tmp", "other.12.tmp"}));
+    // Beside a linked state file the leftovers lie next to its target.
+    ASSERT_EQ(mkdir("keep", 0755), 0);
+    ASSERT_EQ(unlink(".quorvelstate"), 0);
+    ASSERT_EQ(symlink("keep/progress", ".quorvelstate"), 0);
+    WriteFile("keep/progress.2147483600.tmp", "half");
+    ASSERT_EQ(host->SaveState(String("2|")), 0);
+    EXPECT_FALSE(Exists("keep/progress.2147483600.tmp"));
+    EXPECT_EQ(ReadFile("keep/progress"), "2|");
 }
 
 // ---------------------------------------------------------------------------

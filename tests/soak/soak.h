@@ -15,7 +15,6 @@
 
 namespace soak {
 
-constexpr int kMachines = 5;
 
 struct Options {
     long ticks = 40000;
@@ -51,7 +50,7 @@ private:
     int playTicks_ = 0;      // updates spent in the current game
     int gameLimit_ = 0;      // updates after which the bot leaves the game by the pause menu
     int pauseWish_ = 0;      // what the bot wants from the open pause menu: -1 leave, 0 resume, 1 sound
-    std::array<int, kMachines> started_{};
+    std::array<int, kMachineCount> started_{};
 
     bool Chance(double p);
     int Uniform(int lo, int hi);
@@ -75,9 +74,9 @@ private:
 // Figures of a run, printed at its end.
 struct Figures {
     long ticks = 0;
-    std::array<long, kMachines> machineTicks{};
-    std::array<int, kMachines> gamesStarted{};
-    std::array<int, kMachines> gamesFinished{};
+    std::array<long, kMachineCount> machineTicks{};
+    std::array<int, kMachineCount> gamesStarted{};
+    std::array<int, kMachineCount> gamesFinished{};
     long menuTicks = 0;
     int savesVerified = 0;
     int renders = 0;

@@ -45,14 +45,14 @@ constexpr int kGameLimitMax = 12000;
 int Machine(const kx_Tumbleroo_MyApp& g) { return g.machine; }
 
 float ColumnX(const kx_Tumbleroo_MyApp& g, int r) {
-    const float span = static_cast<float>(g.reelPitch + g.reelGap);
-    return span * g.reelScale * static_cast<float>(r) + g.reelCentreX -
-           g.reelScale * 0.5f * span * static_cast<float>(g.reelCount - 1);
+    const float span = static_cast<float>(g.reels.reelPitch + g.reels.reelGap);
+    return span * g.reels.reelScale * static_cast<float>(r) + g.reels.reelCentreX -
+           g.reels.reelScale * 0.5f * span * static_cast<float>(g.reels.reelCount - 1);
 }
 
-float CellHeight(const kx_Tumbleroo_MyApp& g) { return static_cast<float>(g.reelPitch) * g.reelScale; }
+float CellHeight(const kx_Tumbleroo_MyApp& g) { return static_cast<float>(g.reels.reelPitch) * g.reels.reelScale; }
 
-bool ReelsStill(const kx_Tumbleroo_MyApp& g) { return g.reelsMoving == 0; }
+bool ReelsStill(const kx_Tumbleroo_MyApp& g) { return g.reels.reelsMoving == 0; }
 
 }  // namespace
 
@@ -97,7 +97,7 @@ void Bot::Rest() {
 }
 
 HostRequest Bot::BeforeTick(const kx_Tumbleroo_MyApp& g) {
-    if (g.state == 10) ++playTicks_;
+    if (g.state == kScreenPlay) ++playTicks_;
     if (holdTicks_ > 0) {
         if (dragStep_ != 0) {
             gametest::GameBackend& b = gametest::Backend();
@@ -111,12 +111,12 @@ HostRequest Bot::BeforeTick(const kx_Tumbleroo_MyApp& g) {
         return HostRequest::None;
     }
     if (g.loadStep > 0) return HostRequest::None;
-    if (g.state == 1) {
+    if (g.state == kScreenMenu) {
         playTicks_ = 0;
         Menu(g);
         return HostRequest::None;
     }
-    if (g.state == 10) return Play(g);
+    if (g.state == kScreenPlay) return Play(g);
     return HostRequest::None;
 }
 
@@ -138,11 +138,11 @@ int Bot::Target() {
     if (targetMachine_ == 0) {
         const int fewest = *std::min_element(started_.begin(), started_.end());
         std::vector<int> candidates;
-        for (int m = 0; m < kMachines; ++m) {
+        for (int m = 0; m < kMachineCount; ++m) {
             if (started_[m] == fewest) candidates.push_back(m + 1);
         }
         targetMachine_ = Chance(0.85) ? candidates[Uniform(0, static_cast<int>(candidates.size()) - 1)]
-                                      : Uniform(1, kMachines);
+                                      : Uniform(1, kMachineCount);
     }
     return targetMachine_;
 }
@@ -239,19 +239,19 @@ void Bot::MachineMove(const kx_Tumbleroo_MyApp& g) {
         case kDice:
             if (g.phase == 1 && ReelsStill(g) && Chance(0.5)) {
                 const int r = Uniform(0, 4);
-                ClickAt(g, ColumnX(g, r), g.reelCentreY + 1.5f * CellHeight(g) + 2, 1);
+                ClickAt(g, ColumnX(g, r), g.reels.reelCentreY + 1.5f * CellHeight(g) + 2, 1);
                 return;
             }
             return PressSpin(g, g.spinX, g.spinY);
         case kFizzcrate:
-            if ((g.phase == 1 || g.phase == 2) && ReelsStill(g) && g.nudges > 0 && Chance(0.8)) {
+            if ((g.phase == 1 || g.phase == 2) && ReelsStill(g) && g.fizzcrate.nudges > 0 && Chance(0.8)) {
                 const float dy = (Chance(0.5) ? -2.5f : 2.5f) * CellHeight(g) + 2;
-                ClickAt(g, ColumnX(g, Uniform(0, 5)), g.reelCentreY + dy, 1);
+                ClickAt(g, ColumnX(g, Uniform(0, 5)), g.reels.reelCentreY + dy, 1);
                 return;
             }
             return PressSpin(g, landscape ? g.spinX : g.spinX + 0.25f * g.spinW, g.spinY);
         case kCometrow:
-            if (g.phase == 2 && g.shipStep == 0 && Chance(0.5)) {
+            if (g.phase == 2 && g.cometrow.shipStep == 0 && Chance(0.5)) {
                 ClickAt(g, landscape ? g.spinX : g.spinX + g.spinW / 3.5f,
                         landscape ? g.spinY + 0.25f * g.spinH : g.spinY, 1);
                 return;

@@ -149,7 +149,7 @@ TEST_F(Soak, PlaysTheWholeCabinet) {
     figures.wallSeconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("%s", FormatFigures(figures).c_str());
     EXPECT_EQ(figures.ticks, g_options.ticks);
-    for (int m = 0; m < kMachines; ++m) {
+    for (int m = 0; m < kMachineCount; ++m) {
         EXPECT_GT(figures.gamesFinished[m], 0) << "machine " << m + 1 << " never finished a game";
     }
 }
@@ -157,7 +157,7 @@ TEST_F(Soak, PlaysTheWholeCabinet) {
 }  // namespace
 
 std::string FormatFigures(const Figures& f) {
-    static const char* const kNames[kMachines] = {"QuillmorPlat", "Cubewick", "Cometrow", "Fizzcrate", "Dice"};
+    static const char* const kNames[kMachineCount] = {"QuillmorPlat", "Cubewick", "Cometrow", "Fizzcrate", "Dice"};
     std::string out;
     char line[256];
     std::snprintf(line, sizeof line, "soak: seed %u, %ld updates in %.1f s (%.0f updates/s), %d renders\n",
@@ -166,7 +166,7 @@ std::string FormatFigures(const Figures& f) {
     out += line;
     std::snprintf(line, sizeof line, "soak: %ld updates in the menu\n", f.menuTicks);
     out += line;
-    for (int m = 0; m < kMachines; ++m) {
+    for (int m = 0; m < kMachineCount; ++m) {
         std::snprintf(line, sizeof line, "soak: %-12s %8ld updates, %4d games started, %4d finished\n", kNames[m],
                       f.machineTicks[m], f.gamesStarted[m], f.gamesFinished[m]);
         out += line;

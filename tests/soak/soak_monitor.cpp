@@ -29,7 +29,7 @@ struct MachineRanges {
     int overPhase;       // a phase seen only once the game is over, -1 none
     int maxGainPerTick;  // the most one update can add to the score
 };
-const MachineRanges kRanges[kMachines] = {
+const MachineRanges kRanges[kMachineCount] = {
     {"QuillmorPlat", 8, 3, {0, 1, 5}, 5, 145},
     {"Cubewick", 6, 3, {0, 1, 3, 5}, 5, 50},
     {"Cometrow", 8, 3, {0, 1, 2, 5}, 5, 105},
@@ -105,7 +105,7 @@ bool Monitor::Expect(bool ok, long tick, const std::string& what) {
 
 void Monitor::AfterTick(long tick, kx_Tumbleroo_MyApp& g, Bot& bot) {
     CheckFrame(tick, g);
-    if (g.state == 10 && prevState_ != 10 && prevState_ != 0) {
+    if (g.state == kScreenPlay && prevState_ != 10 && prevState_ != 0) {
         const int m = g.machine;
         ++figures_->gamesStarted[m - 1];
         bot.NoteGameStarted(m);
@@ -113,20 +113,20 @@ void Monitor::AfterTick(long tick, kx_Tumbleroo_MyApp& g, Bot& bot) {
                tick, "a new game does not start from zero score, three lives and phase 0");
         prevScore_ = 0;
     }
-    if (g.state == 10) {
+    if (g.state == kScreenPlay) {
         ++figures_->machineTicks[g.machine - 1];
         if (g.loadStep == 0) CheckPlay(tick, g);
     } else {
         ++figures_->menuTicks;
     }
-    if (g.state == 2 && prevState_ == 10) {
+    if (g.state == kScreenBackToMenu && prevState_ == 10) {
         endedScore_ = g.score;
         endedMachine_ = g.machine;
         before_ = Snapshot(g);
         ++figures_->gamesFinished[g.machine - 1];
         Expect(g.gameOver == 1, tick, "the game went back to the menu without being over");
     }
-    if (g.state == 1 && prevState_ == 2) {
+    if (g.state == kScreenMenu && prevState_ == 2) {
         CheckTablesAfterGame(tick, g);
         VerifySave(g, true, "after a finished game");
     }
@@ -141,12 +141,12 @@ void Monitor::CheckFrame(long tick, const kx_Tumbleroo_MyApp& g) {
     Expect(g.loadStep >= 0 && g.loadStep <= kLoaderLastStep + 1, tick, "loadStep " + std::to_string(g.loadStep));
     Expect(g.drawCount >= 0 && g.drawCount <= kMaxRecordsFloats && g.drawCount % kRecordFloats == 0, tick,
            "drawCount " + std::to_string(g.drawCount));
-    Expect(g.machine >= 1 && g.machine <= kMachines, tick, "machine " + std::to_string(g.machine));
+    Expect(g.machine >= 1 && g.machine <= kMachineCount, tick, "machine " + std::to_string(g.machine));
     Expect(g.pauseCursor >= -1 && g.pauseCursor <= 1, tick, "pauseCursor " + std::to_string(g.pauseCursor));
     Expect(g.paused == 0 || g.paused == 1, tick, "paused " + std::to_string(g.paused));
     Expect(g.creditsOpen == 0 || g.creditsOpen == 1, tick, "creditsOpen " + std::to_string(g.creditsOpen));
     Expect(g.creditsOpen == 0 || s == 1 || s == 11, tick, "credits open outside the menu");
-    Expect(g.settings[kSettingLastMachine] >= 1 && g.settings[kSettingLastMachine] <= kMachines, tick,
+    Expect(g.settings[kSettingLastMachine] >= 1 && g.settings[kSettingLastMachine] <= kMachineCount, tick,
            "last machine " + std::to_string(g.settings[kSettingLastMachine]));
     Expect(g.settings[kSettingCoins] >= 0, tick, "coins " + std::to_string(g.settings[kSettingCoins]));
     Expect(g.settings[kSettingSound] == 0 || g.settings[kSettingSound] == 1, tick,
@@ -159,7 +159,7 @@ void Monitor::CheckFrame(long tick, const kx_Tumbleroo_MyApp& g) {
 void Monitor::CheckPlay(long tick, const kx_Tumbleroo_MyApp& g) {
     const MachineRanges& r = kRanges[g.machine - 1];
     const std::string at = std::string(r.name) + ": ";
-    Expect(g.reelCount == r.reels, tick, at + "reelCount " + std::to_string(g.reelCount));
+    Expect(g.reels.reelCount == r.reels, tick, at + "reelCount " + std::to_string(g.reels.reelCount));
     Expect(g.lives >= 0 && g.lives <= r.maxLives, tick, at + "lives " + std::to_string(g.lives));
     Expect(g.lives > 0 || g.gameOver == 1, tick, at + "no lives left but the game goes on");
     Expect(g.gameOver == 0 || g.gameOver == 1, tick, at + "gameOver " + std::to_string(g.gameOver));
@@ -171,9 +171,9 @@ void Monitor::CheckPlay(long tick, const kx_Tumbleroo_MyApp& g) {
            at + "score went from " + std::to_string(prevScore_) + " to " + std::to_string(g.score));
     const int lo = std::min(prevShown_, g.score), hi = std::max(prevShown_, g.score);
     Expect(g.shownScore >= lo && g.shownScore <= hi, tick, at + "shownScore " + std::to_string(g.shownScore));
-    for (int i = 0; i < g.reelCount; ++i) {
-        Expect(g.reelPos[i] >= 0 && g.reelPos[i] < kStrip, tick, at + "reelPos " + std::to_string(g.reelPos[i]));
-        Expect(g.holds[i] == 0 || g.holds[i] == 1, tick, at + "hold " + std::to_string(g.holds[i]));
+    for (int i = 0; i < g.reels.reelCount; ++i) {
+        Expect(g.reels.reelPos[i] >= 0 && g.reels.reelPos[i] < kStrip, tick, at + "reelPos " + std::to_string(g.reels.reelPos[i]));
+        Expect(g.reels.holds[i] == 0 || g.reels.holds[i] == 1, tick, at + "hold " + std::to_string(g.reels.holds[i]));
     }
 }
 

@@ -114,6 +114,35 @@ struct Used {
     std::vector<int> sparse = {};  // drawn on purpose with only a little ink
 };
 
+// The menu shows the title picture at half size, centred 70 units left of the
+// window's right edge and 40 below its top, with the "Top 10" heading's letters
+// from y = 75.5 down (line top 80, 1.5-size glyph cells). The badge's ink, in
+// virtual units from the frame's centre, must keep inside the window and above
+// the heading at every tier.
+TEST(TitlePicture, TheBadgeFitsTheMenuCornerAboveTheHeading) {
+    for (int tier : {1, 2, 4}) {
+        const std::string file = std::string("common/VexoLogo") + (tier == 1 ? "" : tier == 2 ? "-hd" : "-hd2") + ".png";
+        Image img = sheet(file);
+        ASSERT_TRUE(img.ok()) << file;
+        ASSERT_EQ(img.width, 256 * tier) << file;
+        int top = img.height, bottom = -1, left = img.width, right = -1;
+        for (int y = 0; y < img.height; ++y)
+            for (int x = 0; x < img.width; ++x)
+                if (img.at(x, y)[3] > 0) {
+                    top = std::min(top, y);
+                    bottom = std::max(bottom, y);
+                    left = std::min(left, x);
+                    right = std::max(right, x);
+                }
+        ASSERT_GE(bottom, 0) << file << " is empty";
+        auto units = [&](int px) { return (static_cast<float>(px) / tier - 128) * 0.5f; };
+        EXPECT_GE(40 + units(top), 0) << file << ": cut by the window's top edge";
+        EXPECT_LE(units(right + 1), 70) << file << ": cut by the window's right edge";
+        EXPECT_LT(40 + units(bottom + 1), 75.5f) << file << ": over the heading";
+        EXPECT_GT(units(right + 1) - units(left), 40) << file << ": too small to read";
+    }
+}
+
 TEST(Sheets, EveryFrameTheGameDrawsHasArt) {
     const Used used[] = {
         {"common/icons", 32, 32, {0, 1, 3, 4, 5, 6}},

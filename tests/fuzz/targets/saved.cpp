@@ -32,14 +32,6 @@ struct Tables {
     }
 };
 
-std::vector<unsigned char> g_written;  // the bytes the last save handed to the file
-
-std::size_t CaptureWrite(const void* data, std::size_t size, std::size_t count, FILE* file) {
-    const auto* bytes = static_cast<const unsigned char*>(data);
-    g_written.insert(g_written.end(), bytes, bytes + size * count);
-    return std::fwrite(data, size, count, file);
-}
-
 std::string g_folder;
 
 void RemoveFolder() {
@@ -72,7 +64,6 @@ kx_Tumbleroo_MyApp* fuzz::SavedGame() {
         kxInit();
         gc_init2();
         kxMain();
-        gxtk_state_write = CaptureWrite;
         return static_cast<kx_Tumbleroo_MyApp*>(kx_app_device->m_app);
     }();
     return game;
@@ -139,10 +130,16 @@ bool WellFormed(const std::vector<unsigned char>& text) {
     return numbers == kSavedNumbers;
 }
 
+// The bytes the save wrote, read back from the state file.
 std::vector<unsigned char> Save(kx_Tumbleroo_MyApp* game) {
-    g_written.clear();
+    std::remove(kStateFileName);
     game->m_Save();
-    return g_written;
+    std::vector<unsigned char> bytes;
+    if (FILE* file = std::fopen(kStateFileName, "rb")) {
+        for (int c = std::fgetc(file); c != EOF; c = std::fgetc(file)) bytes.push_back(static_cast<unsigned char>(c));
+        std::fclose(file);
+    }
+    return bytes;
 }
 
 }  // namespace
