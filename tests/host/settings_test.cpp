@@ -7,12 +7,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
 
-#include "host/app.h"
+#include "tests/support/file_size_limit.h"
 #include "tests/host/x11_harness.h"
 
 namespace {
@@ -24,18 +23,11 @@ std::string ReadFile(const std::string& path) {
 
 void WriteFile(const std::string& path, const std::string& bytes) { std::ofstream(path, std::ios::binary) << bytes; }
 
-std::size_t WriteNothing(const void*, std::size_t, std::size_t, FILE*) {
-    errno = ENOSPC;
-    return 0;
-}
-
 class Settings : public ::testing::Test {
 protected:
     hosttest::TempDir dir;
     std::string path = dir.path() + "/.tumbleroo-settings";
     std::string problem;
-
-    void TearDown() override { gxtk_state_write = std::fwrite; }
 };
 
 TEST_F(Settings, AMissingFileIsEmptyAndSilent) {
@@ -96,8 +88,11 @@ TEST_F(Settings, AFailedWriteLeavesTheOldFileWholeAndNoTemporary) {
     WriteFile(path, "window=windowed\n");
     SettingsFile s = SettingsFile::Load(path, &problem);
     s.Set("window", "fullscreen");
-    gxtk_state_write = WriteNothing;
-    EXPECT_FALSE(s.Save(path));
+    {
+        testsupport::FileSizeLimit fullDisk(4);  // the new text is longer than this
+        ASSERT_TRUE(fullDisk.ok());
+        EXPECT_FALSE(s.Save(path));
+    }
     EXPECT_EQ(ReadFile(path), "window=windowed\n");
     struct stat st;
     std::string temp = path + "." + std::to_string(static_cast<long>(getpid())) + ".tmp";
