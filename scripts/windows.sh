@@ -34,7 +34,7 @@ cmake -S . -B "$LINUX_BUILD" >/dev/null
 cmake --build "$LINUX_BUILD" --target artdata -j"$(nproc)"
 
 WIN_BUILD=${WIN_BUILD_DIR:-build-win}
-cmake -S . -B "$WIN_BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" -DTUMBLEROO_BENCH=OFF >/dev/null
+cmake -S . -B "$WIN_BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" -DTUMBLEROO_BENCH=OFF -DTUMBLEROO_TESTS=ON >/dev/null
 cmake --build "$WIN_BUILD" -j"$(nproc)"
 
 NAME=tumbleroo-$VERSION-win64
