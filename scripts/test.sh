@@ -6,11 +6,12 @@
 #   sanitize  the same suite built with the address and undefined sanitizers (build-san/)
 #   fuzz      every fuzz target for a bounded time (build-fuzz/)
 #   bench     a smoke run of the benchmarks on the normal build
-# TUMBLEROO_TEST_STAGES picks stages (default: all four); extra arguments go to CTest.
+#   windows   the Windows build, cross-compiled and tested under Wine (tests/windows/run.sh)
+# TUMBLEROO_TEST_STAGES picks stages (default: all five); extra arguments go to CTest.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
-STAGES=${TUMBLEROO_TEST_STAGES:-suite sanitize fuzz bench}
+STAGES=${TUMBLEROO_TEST_STAGES:-suite sanitize fuzz bench windows}
 FUZZ_SECONDS=${TUMBLEROO_FUZZ_SECONDS:-10}
 
 has_stage() { [[ " $STAGES " == *" $1 "* ]]; }
@@ -61,5 +62,10 @@ fi
 if has_stage bench && [ -f bench/run.sh ]; then
   stage "bench smoke"
   bash bench/run.sh --smoke --build-dir "${BUILD_DIR:-build}" --out "${BUILD_DIR:-build}/bench-smoke.md"
+fi
+
+if has_stage windows; then
+  stage "windows"
+  bash tests/windows/run.sh
 fi
 echo "=== test: done ($(date +%T))"

@@ -4,7 +4,8 @@
 ; shortcut and an uninstaller listed in Apps & features. Uninstalling removes the
 ; game and leaves the player's progress under %APPDATA%\Tumbleroo alone.
 ; /S installs (and uninstalls) silently.
-Unicode true
+; A 64-bit installer, like the game (and runnable where only 64-bit Windows programs run).
+Target amd64-unicode
 !include x64.nsh
 
 !define APP "Tumbleroo"
