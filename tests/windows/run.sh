@@ -5,12 +5,15 @@
 #   1. the cross-compiled unit tests (test_windows.exe);
 #   2. the game from the zip: its window opens, the menu drawn matches the Linux
 #      build's menu at the same size (at most kMenuTolerance of the pixels differ
-#      by more than kPixelFuzz), a click on the selected machine starts it, a click
-#      on SPIN turns the reels, iconifying saves the progress under the prefix's
-#      %APPDATA%\Tumbleroo, and closing the window ends it with status 0;
+#      by more than kPixelFuzz), Down and Up move the menu's list and back,
+#      Alt+Enter fills the screen and returns to the window, a click on the
+#      selected machine starts it, a click on SPIN turns the reels and its sounds
+#      reach the WASAPI output (Wine's, into a file), iconifying saves the
+#      progress under the prefix's %APPDATA%\Tumbleroo, and closing the window
+#      ends it with status 0;
 #   3. the installer: /S installs it (files, Start-menu shortcut, Apps & features
-#      entry), the installed game opens its menu, the uninstaller removes it all
-#      and leaves the progress.
+#      entry), the installed game opens its menu (without a sound device, saying
+#      so in one line), the uninstaller removes it all and leaves the progress.
 set -euo pipefail
 cd "$(dirname "$0")/../.."
 ROOT=$PWD
@@ -92,6 +95,7 @@ wait_exit() {
   done
   return 124
 }
+geometry() { xdotool getwindowgeometry --shell "$1" | sed -n 's/^WIDTH=//p; s/^HEIGHT=//p' | paste -sd x; }
 progress_file() { find "$WINEPREFIX/drive_c/users" -path '*/AppData/Roaming/Tumbleroo/.quorvelstate' 2>/dev/null | head -1; }
 
 # --- 2. the game from the zip ------------------------------------------------
@@ -105,7 +109,12 @@ kill "$GAME_PID"; wait "$GAME_PID" 2>/dev/null || true; GAME_PID=""
 
 (cd "$WORK" && unzip -q "$ROOT/dist/tumbleroo-$VERSION-win64.zip")
 GAME_DIR=$WORK/tumbleroo-$VERSION-win64
-(cd "$WORK" && exec wine "$GAME_DIR/tumbleroo.exe" --windowed > "$WORK/zip-stdout.txt" 2>/dev/null) &
+# Wine's sound output goes to ALSA's default device, here a file (raw samples in
+# the mix format Wine hands out: 32-bit float, stereo).
+mkdir -p "$WORK/home"
+SOUND=$WORK/sound.raw
+printf 'pcm.!default {\n type file\n slave.pcm "null"\n file "%s"\n format "raw"\n}\n' "$SOUND" > "$WORK/home/.asoundrc"
+(cd "$WORK" && HOME=$WORK/home exec wine "$GAME_DIR/tumbleroo.exe" --windowed > "$WORK/zip-stdout.txt" 2>/dev/null) &
 GAME_PID=$!
 WID=$(wait_window) || fail "the Windows build's window did not open"
 pass "window opened"
@@ -116,6 +125,27 @@ DIFF=$(differing "$WORK/linux-menu.png" "$WORK/wine-menu.png")
 LIMIT=$((640 * 480 * MENU_TOLERANCE_PERCENT / 100))
 [ "$DIFF" -le "$LIMIT" ] 2>/dev/null || fail "menu differs from the Linux build's in $DIFF pixels (limit $LIMIT)"
 pass "menu drawn as on Linux ($DIFF of 307200 pixels differ, limit $LIMIT)"
+
+xdotool windowactivate --sync "$WID" key --clearmodifiers Down
+still "$WID" "$WORK/down.png" || fail "the menu did not settle after Down"
+MOVED=$(differing "$WORK/wine-menu.png" "$WORK/down.png")
+[ "$MOVED" -gt "$LIMIT" ] 2>/dev/null || fail "Down did not move the menu's list ($MOVED pixels changed)"
+xdotool key --clearmodifiers Up
+still "$WID" "$WORK/up.png" || fail "the menu did not settle after Up"
+BACK=$(differing "$WORK/wine-menu.png" "$WORK/up.png")
+[ "$BACK" -le "$LIMIT" ] 2>/dev/null || fail "Up did not bring the first machine back ($BACK pixels differ)"
+pass "keyboard: Down moves the list ($MOVED pixels), Up brings it back ($BACK)"
+
+xdotool key --clearmodifiers alt+Return
+sleep 2
+FULL=$(geometry "$WID")
+[ "$FULL" = "1024x768" ] || fail "Alt+Enter left the window at $FULL, not the screen's 1024x768"
+xdotool key --clearmodifiers alt+Return
+sleep 2
+BACKSIZE=$(geometry "$WID")
+[ "$BACKSIZE" = "640x480" ] || fail "the second Alt+Enter left the window at $BACKSIZE"
+still "$WID" "$WORK/windowed.png" || fail "the menu did not settle after fullscreen"
+pass "Alt+Enter: fullscreen $FULL, back to $BACKSIZE"
 
 click "$WID" "$SELECTED_MACHINE"
 sleep 3
@@ -133,6 +163,10 @@ convert "$WORK/spin2.png" -crop "$REELS" +repage "$WORK/reels2.png"
 TURNED=$(differing "$WORK/reels1.png" "$WORK/reels2.png")
 [ "$TURNED" -gt 1000 ] 2>/dev/null || fail "the reels did not turn after SPIN ($TURNED pixels changed)"
 pass "reels spin ($TURNED reel pixels changed in 0.3 s)"
+sleep 2
+PEAK=$(sox -t raw -e floating-point -b 32 -c 2 -r 48000 "$SOUND" -n stat 2>&1 | sed -n 's/^Maximum amplitude: *//p')
+awk -v p="${PEAK:-0}" 'BEGIN { exit !(p > 0.01 && p <= 1.0) }' || fail "no sound reached the output (peak ${PEAK:-none})"
+pass "sound through WASAPI (peak amplitude $PEAK)"
 
 [ -z "$(progress_file)" ] || fail "progress saved before iconifying"
 xdotool windowminimize "$WID"
@@ -160,7 +194,7 @@ wineserver -w
 wine reg query "$KEY" /v UninstallString >/dev/null 2>&1 || fail "no Apps & features entry"
 pass "installed silently (files, shortcut, Apps & features entry)"
 
-(cd "$WORK" && exec wine "C:\\Program Files\\Tumbleroo\\tumbleroo.exe" >/dev/null 2>&1) &
+(cd "$WORK" && exec wine "C:\\Program Files\\Tumbleroo\\tumbleroo.exe" > "$WORK/installed-stdout.txt" 2>/dev/null) &
 GAME_PID=$!
 WID=$(wait_window) || fail "the installed game's window did not open"
 still "$WID" "$WORK/installed-menu.png" || fail "the installed game's menu did not settle"
@@ -170,7 +204,10 @@ close_window "$WID"
 STATUS=0; wait_exit "$GAME_PID" || STATUS=$?
 GAME_PID=""
 [ "$STATUS" = 0 ] || fail "the installed game ended with status $STATUS"
-pass "installed game starts and shows the menu"
+# The other lines are the load messages of the saved progress.
+SAID=$(tr -d '\r' < "$WORK/installed-stdout.txt" | grep -i 'alc\|sound\|audio' || true)
+[ "$SAID" = "alcOpenDevice failed" ] || fail "without a sound device the game said: $SAID"
+pass "installed game starts and shows the menu (silent, one line)"
 
 wine "C:\\Program Files\\Tumbleroo\\uninstall.exe" /S
 wineserver -w
