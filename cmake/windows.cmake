@@ -32,10 +32,21 @@ set(OPENAL_INCLUDE_DIR ${TUMBLEROO_WIN_INCLUDE})
 # The GLFW 3 backend and its joystick reader give way to host/win32/.
 set(TUMBLEROO_LAYER_EXCLUDE "/host/(glfw3_backend|joystick)\\.cpp$")
 
+# The executable's icon (scripts/windows.sh makes it from the window icon).
+set(TUMBLEROO_WINDOWS_ICON "" CACHE FILEPATH "Icon file for the Windows executable")
+enable_language(RC)
+
 # Called once the layers exist.
 function(tumbleroo_windows_platform)
   file(GLOB win32_srcs CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/host/win32/*.cpp ${PROJECT_SOURCE_DIR}/host/win32/*.c)
   target_sources(host PRIVATE ${win32_srcs})
   target_link_libraries(host PUBLIC opengl32 gdi32 user32 shell32 ole32 winmm uuid ksuser)
-  set_target_properties(tumbleroo PROPERTIES WIN32_EXECUTABLE OFF)
+  # A windowed program: started from the Start menu it opens no console. Its
+  # standard output (start-up failures, the load messages) still reaches a file or
+  # pipe the caller redirects it to.
+  set_target_properties(tumbleroo PROPERTIES WIN32_EXECUTABLE ON)
+  if(TUMBLEROO_WINDOWS_ICON)
+    file(WRITE ${PROJECT_BINARY_DIR}/tumbleroo.rc "1 ICON \"${TUMBLEROO_WINDOWS_ICON}\"\n")
+    target_sources(tumbleroo PRIVATE ${PROJECT_BINARY_DIR}/tumbleroo.rc)
+  endif()
 endfunction()

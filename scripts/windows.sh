@@ -10,7 +10,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
 
-PACKAGES=(g++-mingw-w64-x86-64-posix wine wine64 nsis zip
+PACKAGES=(g++-mingw-w64-x86-64-posix wine wine64 nsis zip imagemagick
           cmake make pkg-config g++ libstb-dev libopenal-dev libglfw3-dev googletest fonts-dejavu-core)
 missing=()
 for p in "${PACKAGES[@]}"; do
@@ -34,7 +34,13 @@ cmake -S . -B "$LINUX_BUILD" >/dev/null
 cmake --build "$LINUX_BUILD" --target artdata -j"$(nproc)"
 
 WIN_BUILD=${WIN_BUILD_DIR:-build-win}
-cmake -S . -B "$WIN_BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" -DTUMBLEROO_BENCH=OFF -DTUMBLEROO_TESTS=ON >/dev/null
+# The executable's and the installer's icon: the window icon's picture, in the
+# sizes Explorer and the Start menu ask for.
+ICON=$ROOT/$WIN_BUILD/tumbleroo.ico
+mkdir -p "$WIN_BUILD"
+convert "$LINUX_BUILD/data/icon.png" -define icon:auto-resize=256,64,48,32,16 "$ICON"
+cmake -S . -B "$WIN_BUILD" -DCMAKE_TOOLCHAIN_FILE="$ROOT/cmake/mingw-w64.cmake" -DTUMBLEROO_BENCH=OFF \
+  -DTUMBLEROO_TESTS=ON -DTUMBLEROO_WINDOWS_ICON="$ICON" >/dev/null
 cmake --build "$WIN_BUILD" -j"$(nproc)"
 
 NAME=tumbleroo-$VERSION-win64
@@ -48,6 +54,6 @@ cp -r "$LINUX_BUILD/data" "$STAGE/data"
 sed "s/@VERSION@/$VERSION/; s/\$/\r/" packaging/windows/README.txt > "$STAGE/README.txt"
 
 (cd dist && zip -qr "$NAME.zip" "$NAME")
-makensis -V2 -DVERSION="$VERSION" -DSTAGE="$STAGE" -DOUTFILE="$ROOT/dist/tumbleroo-$VERSION-setup.exe" \
+makensis -V2 -DVERSION="$VERSION" -DSTAGE="$STAGE" -DICON="$ICON" -DOUTFILE="$ROOT/dist/tumbleroo-$VERSION-setup.exe" \
   packaging/windows/tumbleroo.nsi
 echo "windows: dist/$NAME.zip and dist/tumbleroo-$VERSION-setup.exe"

@@ -16,6 +16,10 @@ OutFile "${OUTFILE}"
 InstallDir "$PROGRAMFILES64\${APP}"
 RequestExecutionLevel admin
 SetCompressor /SOLID lzma
+!ifdef ICON
+Icon "${ICON}"
+UninstallIcon "${ICON}"
+!endif
 
 Page directory
 Page instfiles
