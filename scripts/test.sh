@@ -9,11 +9,12 @@
 #   package   builds the Debian package (scripts/package.sh) and checks it: lintian,
 #             the metainfo, install, the installed game under Xvfb, purge (root only:
 #             it installs the package and purges it again)
-# TUMBLEROO_TEST_STAGES picks stages (default: all five); extra arguments go to CTest.
+#   windows   the Windows build, cross-compiled and tested under Wine (tests/windows/run.sh)
+# TUMBLEROO_TEST_STAGES picks stages (default: all six); extra arguments go to CTest.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 ROOT=$PWD
-STAGES=${TUMBLEROO_TEST_STAGES:-suite sanitize fuzz bench package}
+STAGES=${TUMBLEROO_TEST_STAGES:-suite sanitize fuzz bench package windows}
 FUZZ_SECONDS=${TUMBLEROO_FUZZ_SECONDS:-10}
 
 has_stage() { [[ " $STAGES " == *" $1 "* ]]; }
@@ -65,6 +66,7 @@ if has_stage bench && [ -f bench/run.sh ]; then
   stage "bench smoke"
   bash bench/run.sh --smoke --build-dir "${BUILD_DIR:-build}" --out "${BUILD_DIR:-build}/bench-smoke.md"
 fi
+
 if has_stage package; then
   stage "package"
   bash scripts/package.sh
@@ -72,5 +74,10 @@ if has_stage package; then
   SUDO=""
   [ "$(id -u)" -eq 0 ] || SUDO=sudo
   $SUDO bash tests/package/check_package.sh "dist/$(cd dist && ls tumbleroo_*.deb)"
+fi
+
+if has_stage windows; then
+  stage "windows"
+  bash tests/windows/run.sh
 fi
 echo "=== test: done ($(date +%T))"
