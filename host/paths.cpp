@@ -17,6 +17,9 @@
 #include <vector>
 
 #include "host/app.h"
+#ifdef _WIN32
+#include "host/win32/native_files.h"
+#endif
 
 const char* const kStateFileName = ".quorvelstate";
 
@@ -69,6 +72,9 @@ const char kTempSuffix[] = ".tmp";
 // file at the end of its links (which need not exist yet), so that a save replaces
 // that file and the link stays a link.
 std::string LinkTarget(std::string path) {
+#ifdef _WIN32
+    // The player's folder under %APPDATA% is the game's own: no links are followed there.
+#else
     for (int hop = 0; hop < kLinkHops; ++hop) {
         struct stat st;
         if (lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return path;
@@ -79,6 +85,7 @@ std::string LinkTarget(std::string path) {
         const std::size_t slash = path.rfind('/');
         path = link[0] == '/' || slash == std::string::npos ? link : path.substr(0, slash + 1) + link;
     }
+#endif
     return path;
 }
 
@@ -99,6 +106,14 @@ std::string TempPath(const std::string& target) {
     return target + "." + std::to_string(static_cast<long>(getpid())) + kTempSuffix;
 }
 
+bool ProcessRunning(long pid) {
+#ifdef _WIN32
+    return win32::ProcessRunning(pid);
+#else
+    return kill(static_cast<pid_t>(pid), 0) == 0;
+#endif
+}
+
 // A temporary left by a save that never finished (a crash, a kill): the target's
 // name, a dot, a process number and ".tmp".
 bool IsLeftoverTemp(const std::string& name, const std::string& targetName) {
@@ -112,7 +127,7 @@ bool IsLeftoverTemp(const std::string& name, const std::string& targetName) {
         pid = pid * 10 + (name[i] - '0');
     }
     // Another game saving into the same folder right now keeps its temporary.
-    return pid == getpid() || kill(static_cast<pid_t>(pid), 0) != 0;
+    return pid == getpid() || !ProcessRunning(pid);
 }
 
 void RemoveLeftoverTemps(const std::string& target) {
@@ -128,8 +143,14 @@ void RemoveLeftoverTemps(const std::string& target) {
 
 // A replaced file keeps its permission bits; a new one gets the default mode.
 void KeepPermissions(const std::string& target, FILE* temp) {
+#ifdef _WIN32
+    // A new file takes its folder's access rules.
+    (void)target;
+    (void)temp;
+#else
     struct stat st;
     if (stat(target.c_str(), &st) == 0) fchmod(fileno(temp), st.st_mode & 07777);
+#endif
 }
 
 // Best effort: make the rename itself durable.

@@ -60,6 +60,15 @@ bool EnterPlayerFolder() {
     return SetCurrentDirectoryW(folder.c_str()) != 0;
 }
 
+bool ProcessRunning(long pid) {
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, static_cast<DWORD>(pid));
+    if (!process) return false;
+    DWORD code = 0;
+    const bool running = GetExitCodeProcess(process, &code) && code == STILL_ACTIVE;
+    CloseHandle(process);
+    return running;
+}
+
 }  // namespace win32
 
 extern "C" FILE* tumbleroo_fopen(const char* path, const char* mode) {

@@ -16,5 +16,7 @@ std::wstring PlayerFolder();
 // Creates the player's folder if needed and makes it the working folder, where the
 // state file and the settings file live.
 bool EnterPlayerFolder();
+// Whether a process of this number is running (a save of its own may be under way).
+bool ProcessRunning(long pid);
 
 }  // namespace win32
