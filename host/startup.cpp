@@ -1,5 +1,6 @@
 // startup.cpp - the process's start-up and clean-up: the window library, the
-// centred window, the OpenAL device and context, the runtime's start-up
+// centred window, the OpenAL device and context (opened meanwhile on a thread of
+// their own, host/audio_open.cpp), the runtime's start-up
 // (signal handlers, collector, module globals, the game object) and the guard
 // around the main loop. host/main.cpp calls HostMain.
 #include <AL/al.h>
@@ -9,6 +10,7 @@
 
 #include "game/shell/game.h"
 #include "host/app.h"
+#include "host/audio_open.h"
 #include "host/glfw2.h"
 #include "host/input.h"
 #include "media/audio_device.h"
@@ -35,21 +37,6 @@ void MarkRoots() {
     gc_mark_q(kx_app_device);
     gc_mark_q(kx_graphics_context);
     gc_mark_q(kx_graphics_renderDevice);
-}
-
-// Sound is optional: each failure is reported once and the game runs on silent.
-void OpenAudio() {
-    alcDevice = alcOpenDevice(nullptr);
-    if (!alcDevice) {
-        Print(String("alcOpenDevice failed"));
-        return;
-    }
-    alcContext = alcCreateContext(alcDevice, nullptr);
-    if (!alcContext) {
-        Print(String("alcCreateContext failed"));
-        return;
-    }
-    if (!alcMakeContextCurrent(alcContext)) Print(String("alcMakeContextCurrent failed"));
 }
 
 void CloseAudio() {
@@ -97,16 +84,27 @@ int kx_std_main(int argCount, char** args) {
 }
 
 int HostMain(int argCount, char** args) {
+    // Sound is optional and wanted only once the game runs: the device opens while
+    // the window library loads the driver and makes the window, which takes longer.
+    AudioOpening audio;
     if (!glfw2::Init()) {
+        audio.Wait();
+        CloseAudio();
         Print(String("glfwInit failed"));
         return -1;
     }
     glfw2::VidMode desktop = glfw2::GetDesktopMode();
-    if (!glfw2::OpenWindow(kWindowWidth, kWindowHeight, true)) fail("glfwOpenWindow failed");
+    if (!glfw2::OpenWindow(kWindowWidth, kWindowHeight, true)) {
+        audio.Wait();
+        CloseAudio();
+        fail("glfwOpenWindow failed");
+    }
     // Signed division, truncating toward zero, even on a desktop smaller than the window.
     glfw2::SetWindowPos((desktop.Width - kWindowWidth) / 2, (desktop.Height - kWindowHeight) / 2);
     glfw2::SetWindowTitle(kWindowTitle);
-    OpenAudio();
+    // A failure is reported once, here, where the start-up order puts it, and the
+    // game runs on silent.
+    audio.Finish();
 
     try {
         kx_std_main(argCount, args);

@@ -12,6 +12,8 @@
 #include <iterator>
 #include <string>
 
+#include <AL/alc.h>
+
 #include "host/app.h"
 #include "host/input.h"
 #include "media/audio_device.h"
@@ -81,6 +83,7 @@ protected:
         char* argv[] = {name, nullptr};
         int result = HostMain(1, argv);
         std::fflush(stdout);
+        std::fflush(stderr);
         // The window library is released exactly when it was started.
         if (win.terminated != (win.initOk ? 1 : 0)) _exit(101);
         _exit(result & 0xff);
@@ -134,6 +137,47 @@ TEST_F(Startup, ARuntimeErrorUnwindEndsTheProgramSilently) {
     win.onEvents = [](const char*) { throw "unwinding"; };
     EXPECT_EXIT(RunHostMain(), ::testing::ExitedWithCode(0), "");
     EXPECT_EQ(Printed(), "alcOpenDevice failed\n");
+}
+
+// A device name no system has, on the ALSA backend: the sound library fails to
+// open it whatever the machine's cards, and ALSA and the library complain on
+// standard error unless start-up quiets them.
+class StartupWithoutAlsaDevice : public Startup {
+protected:
+    std::string errPath;
+    void SetUp() override {
+        Startup::SetUp();
+        errPath = dir.path() + "/stderr.txt";
+        std::string conf = dir.path() + "/alsa-missing.conf";
+        std::ofstream(conf) << "[general]\ndrivers = alsa\n[alsa]\ndevice = tumbleroo-no-such-pcm\n";
+        setenv("ALSOFT_CONF", conf.c_str(), 1);
+        unsetenv("ALSOFT_LOGLEVEL");
+    }
+    std::string Complaints() { return ReadFile(errPath); }
+};
+
+TEST_F(StartupWithoutAlsaDevice, ThePlayerSeesOneLineAndNoSoundLibraryErrors) {
+    // The same opening without start-up's care shows the noise this is about.
+    EXPECT_EXIT(
+        {
+            if (!std::freopen(errPath.c_str(), "w", stderr)) _exit(100);
+            bool opened = alcOpenDevice(nullptr) != nullptr;
+            std::fflush(stderr);
+            _exit(opened ? 1 : 0);
+        },
+        ::testing::ExitedWithCode(0), "");
+    if (Complaints().find("ALSA lib") == std::string::npos) GTEST_SKIP() << "no ALSA library to quiet here";
+    ASSERT_NE(Complaints().find("AL lib"), std::string::npos);
+
+    win.onEvents = [this](const char*) { win.opened = false; };
+    EXPECT_EXIT(
+        {
+            if (!std::freopen(errPath.c_str(), "w", stderr)) _exit(100);
+            RunHostMain();
+        },
+        ::testing::ExitedWithCode(0), "");
+    EXPECT_EQ(Printed(), "alcOpenDevice failed\n");
+    EXPECT_EQ(Complaints(), "");
 }
 
 TEST(StartupGlobals, InitialiseTheDevicesToNullAndCreateTheContextAndRoots) {

@@ -1,0 +1,88 @@
+// audio_open.cpp - the OpenAL device and context opened off the main thread, with
+// the sound library's log and the ALSA library's error handler quiet while the
+// device is opened. The start-up (host/startup.cpp) starts it before the window
+// library and finishes it before the game object, which is the first to use sound.
+#include "host/audio_open.h"
+
+#include <dlfcn.h>
+
+#include <cstdlib>
+#include <system_error>
+
+#include <AL/alc.h>
+
+#include "runtime/runtime.h"
+
+extern ALCdevice* alcDevice;
+extern ALCcontext* alcContext;
+
+namespace {
+
+// Without a device the sound library logs its failed attempts and the ALSA
+// library prints each error of its configuration (eight lines on a machine
+// without a sound card) on standard error, before our own one line. A log level
+// the player set is kept.
+void QuietSoundLibraryLog() { setenv("ALSOFT_LOGLEVEL", "0", 0); }
+
+// ALSA's handler type; a variadic C function, called with a printf format.
+using AlsaErrorHandler = void (*)(const char*, int, const char*, int, const char*, ...);
+using AlsaSetHandler = int (*)(AlsaErrorHandler);
+
+extern "C" void IgnoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
+
+// The ALSA library, when the system has one: the sound library loads the same
+// copy, so a handler set here is the one it reports through.
+class QuietAlsa {
+public:
+    QuietAlsa() {
+        library = dlopen("libasound.so.2", RTLD_LAZY | RTLD_LOCAL);
+        if (library) setHandler = reinterpret_cast<AlsaSetHandler>(dlsym(library, "snd_lib_error_set_handler"));
+        if (setHandler) setHandler(IgnoreAlsaError);
+    }
+    ~QuietAlsa() {
+        if (setHandler) setHandler(nullptr);  // ALSA's own handler again
+        if (library) dlclose(library);
+    }
+
+private:
+    void* library = nullptr;
+    AlsaSetHandler setHandler = nullptr;
+};
+
+// Opens the default device and makes a context of it current; the failure's line
+// (printed later, on the main thread), or null.
+const char* OpenDevice() {
+    QuietSoundLibraryLog();
+    {
+        QuietAlsa quiet;
+        alcDevice = alcOpenDevice(nullptr);
+    }
+    if (!alcDevice) return "alcOpenDevice failed";
+    alcContext = alcCreateContext(alcDevice, nullptr);
+    if (!alcContext) return "alcCreateContext failed";
+    if (!alcMakeContextCurrent(alcContext)) return "alcMakeContextCurrent failed";
+    return nullptr;
+}
+
+}  // namespace
+
+AudioOpening::AudioOpening() {
+    try {
+        worker = std::thread([this] { failure = OpenDevice(); });
+    } catch (const std::system_error&) {
+        failure = OpenDevice();
+    }
+}
+
+AudioOpening::~AudioOpening() { Wait(); }
+
+void AudioOpening::Wait() {
+    if (worker.joinable()) worker.join();
+}
+
+void AudioOpening::Finish() {
+    if (finished) return;
+    finished = true;
+    Wait();
+    if (failure) Print(String(failure));
+}

@@ -1,0 +1,29 @@
+// audio_open.h - opening the OpenAL device and context on a thread of its own,
+// so that start-up makes the window and its context meanwhile, and with the
+// sound libraries' own complaints quieted while the device is looked for. Used by
+// the start-up (host/startup.cpp); sets the globals alcDevice and alcContext.
+#pragma once
+
+#include <thread>
+
+class AudioOpening {
+public:
+    // Starts opening the default device (on the calling thread if no thread can
+    // be made).
+    AudioOpening();
+    // Waits for the opening when Finish was not called (an early exit).
+    ~AudioOpening();
+    AudioOpening(const AudioOpening&) = delete;
+    AudioOpening& operator=(const AudioOpening&) = delete;
+
+    // Waits for the opening to end, reporting nothing (start-up gives up).
+    void Wait();
+    // Waits for the opening, then prints the one line of a failure, if any, on
+    // standard output: the game runs on silent.
+    void Finish();
+
+private:
+    std::thread worker;
+    const char* failure = nullptr;
+    bool finished = false;
+};
