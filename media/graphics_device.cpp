@@ -105,7 +105,7 @@ int gxtkGraphics::BeginRender() {
     texturing = false;
     batchCount = 0;
     frameDrawCalls = 0;
-    if (batchObserver) batchObserver->OnBatchEnd(gxtkBatchObserver::kFrame);
+    gxtkTestHooks::BatchEnd(gxtkBatchObserver::kFrame);
     return 0;
 }
 
@@ -118,7 +118,7 @@ int gxtkGraphics::EndRender() {
 }
 
 void gxtkGraphics::IssueDraw(int glMode, int count) {
-    if (!submitDraws) {
+    if (!gxtkTestHooks::SubmitDraws()) {
         // made up and counted below, never drawn
     } else if (glMode == GL_TRIANGLES) {
         glDrawElements(GL_TRIANGLES, count, GL_UNSIGNED_SHORT, quadIndexData);
@@ -133,7 +133,7 @@ void gxtkGraphics::IssueDraw(int glMode, int count) {
 
 int gxtkGraphics::Flush() {
     if (batchCount == 0) return 0;
-    if (submitDraws) UseTexture(batchSurface);
+    if (gxtkTestHooks::SubmitDraws()) UseTexture(batchSurface);
     switch (batchKind) {
         case kPoints: IssueDraw(GL_POINTS, batchCount); break;
         case kLines: IssueDraw(GL_LINES, batchCount * 2); break;
@@ -202,7 +202,7 @@ int gxtkGraphics::SetMatrix(float ma, float mb, float mc, float md, float mtx, f
 
 int gxtkGraphics::SetBlend(int blend) {
     Flush();
-    if (batchObserver) batchObserver->OnBatchEnd(gxtkBatchObserver::kBlend);
+    gxtkTestHooks::BatchEnd(gxtkBatchObserver::kBlend);
     if (blend == 1) {
         glBlendFunc(GL_ONE, GL_ONE);
     } else {
@@ -213,7 +213,7 @@ int gxtkGraphics::SetBlend(int blend) {
 
 int gxtkGraphics::SetScissor(int x, int y, int w, int h) {
     Flush();
-    if (batchObserver) batchObserver->OnBatchEnd(gxtkBatchObserver::kScissor);
+    gxtkTestHooks::BatchEnd(gxtkBatchObserver::kScissor);
     if (x == 0 && y == 0 && w == Width() && h == Height()) {
         glDisable(GL_SCISSOR_TEST);
     } else {
@@ -225,7 +225,7 @@ int gxtkGraphics::SetScissor(int x, int y, int w, int h) {
 
 int gxtkGraphics::Cls(float r, float g, float bl) {
     batchCount = 0;
-    if (batchObserver) batchObserver->OnBatchEnd(gxtkBatchObserver::kClear);
+    gxtkTestHooks::BatchEnd(gxtkBatchObserver::kClear);
     glClearColor(r / kByteMax, g / kByteMax, bl / kByteMax, 1);
     glClear(GL_COLOR_BUFFER_BIT);
     return 0;
@@ -236,7 +236,7 @@ int gxtkGraphics::Cls(float r, float g, float bl) {
 // ---------------------------------------------------------------------------
 
 void gxtkGraphics::Begin(int kind, gxtkSurface* surface) {
-    if (batchObserver) batchObserver->OnPrimitive(kind, surface);
+    gxtkTestHooks::Primitive(kind, surface);
     if (batchKind != kind || batchCount == CapacityOf(kind) || batchSurface != surface) {
         if (batchCount != 0) Flush();
         batchKind = kind;
@@ -394,7 +394,7 @@ const gxtkGraphics::OvalTable& gxtkGraphics::OvalTableFor(int segments) {
 }
 
 int gxtkGraphics::DrawOval(float x, float y, float w, float h) {
-    if (batchObserver) batchObserver->OnPrimitive(kFan, nullptr);
+    gxtkTestHooks::Primitive(kFan, nullptr);
     if (batchCount != 0) Flush();
     batchKind = kFan;
     batchSurface = nullptr;
@@ -420,7 +420,7 @@ int gxtkGraphics::DrawOval(float x, float y, float w, float h) {
 int gxtkGraphics::DrawPoly(Array<float> xy) {
     const int n = xy.Length() / 2;
     if (n < 3 || n > kMaxVertices) return 0;
-    if (batchObserver) batchObserver->OnPrimitive(kFan, nullptr);
+    gxtkTestHooks::Primitive(kFan, nullptr);
     if (batchCount != 0) Flush();
     batchKind = kFan;
     batchSurface = nullptr;
@@ -436,7 +436,7 @@ int gxtkGraphics::DrawPoly(Array<float> xy) {
 
 int gxtkGraphics::ReadPixels(Array<int> pixels, int x, int y, int w, int h, int offset, int pitch) {
     Flush();
-    if (batchObserver) batchObserver->OnBatchEnd(gxtkBatchObserver::kPixelTransfer);
+    gxtkTestHooks::BatchEnd(gxtkBatchObserver::kPixelTransfer);
     if (!BlockFits(pixels.Length(), offset, pitch, w, h)) return 0;
     std::vector<uint32_t> block(static_cast<size_t>(w) * h);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
@@ -453,7 +453,7 @@ int gxtkGraphics::ReadPixels(Array<int> pixels, int x, int y, int w, int h, int 
 int gxtkGraphics::WritePixels2(gxtkSurface* s, Array<int> pixels, int x, int y, int w, int h, int offset,
                                int pitch) {
     Flush();
-    if (batchObserver) batchObserver->OnBatchEnd(gxtkBatchObserver::kPixelTransfer);
+    gxtkTestHooks::BatchEnd(gxtkBatchObserver::kPixelTransfer);
     if (!s || s->texture == 0 || !BlockFits(pixels.Length(), offset, pitch, w, h)) return 0;
     std::vector<uint32_t> block(static_cast<size_t>(w) * h);
     for (int i = 0; i < h; ++i) {

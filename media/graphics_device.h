@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include "media/test_hooks.h"
 #include "runtime/runtime.h"
 
 // A decoded image on its way to becoming a texture. Once uploaded it lives only
@@ -23,10 +24,6 @@ struct gxtkSurface : gxtkObject {
     virtual bool Loaded();
     virtual bool OnUnsafeLoadComplete();
     int SetData(unsigned char* pixels, int width, int height, int depth);
-
-    // Tests: the next N texture allocations report failure as a GL error would,
-    // so the power-of-two fallback can be exercised on a GL that takes any size.
-    static int simulatedAllocationFailures;
 };
 
 // Decodes a PNG file into 1 to 4 bytes per pixel; null if it cannot be opened, is
@@ -44,20 +41,6 @@ struct gxtkVertex {
     uint32_t color;
 };
 static_assert(sizeof(gxtkVertex) == 20, "vertex layout is 20 bytes");
-
-// Watches the batching from outside the device: every primitive with the batch
-// kind and texture it needs, and every call that ends a batch under the rules
-// (a new frame, blend, scissor, pixel transfer, and Cls, which drops the pending
-// batch undrawn). The benchmarks work out from this the fewest draw calls a frame's
-// sequence allows and hold the device's count against it. Unset (the normal case)
-// it costs one test per primitive.
-struct gxtkBatchObserver {
-    enum Change { kFrame, kBlend, kScissor, kPixelTransfer, kClear };
-    virtual ~gxtkBatchObserver() {}
-    // kind: gxtkGraphics::kPoints, kLines, kQuads or kFan; surface null if untextured.
-    virtual void OnPrimitive(int kind, const gxtkSurface* surface) = 0;
-    virtual void OnBatchEnd(int change) = 0;
-};
 
 struct gxtkGraphics : gxtkObject {
     // Batch kinds, numbered as the primitives they are drawn with.
@@ -86,10 +69,6 @@ struct gxtkGraphics : gxtkObject {
     long long totalDrawCalls = 0;
     int lastDrawMode = 0;       // GL primitive of the last draw call
     int lastDrawVertices = 0;   // vertices (fan/points/lines) or indices (quads)
-    gxtkBatchObserver* batchObserver = nullptr;  // not owned; null unless measuring
-    // Benchmarks that count the CPU side alone clear this: every draw call is still
-    // made up and counted, but not handed to OpenGL.
-    bool submitDraws = true;
 
     gxtkGraphics();
 
@@ -149,10 +128,10 @@ private:
 
     void UpdatePackedColor();
     void Begin(int kind, gxtkSurface* surface);
-    // True when a quad of this texture simply joins the pending batch (and nobody
+    // True when a quad of this texture simply joins the pending batch (and no test
     // watches): the common case, tested inline before calling Begin.
     bool JoinsQuadBatch(const gxtkSurface* surface) const {
-        return batchObserver == nullptr && batchKind == kQuads && batchSurface == surface && batchCount != kMaxQuads;
+        return !gxtkTestHooks::Watched() && batchKind == kQuads && batchSurface == surface && batchCount != kMaxQuads;
     }
     int DrawSurfaceCornersAfterBreak(gxtkSurface* s, float x0, float y0, float x1, float y1, float x2, float y2,
                                      float x3, float y3, int srcX, int srcY, int srcW, int srcH);

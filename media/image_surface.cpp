@@ -17,8 +17,6 @@
 #define GL_CLAMP_TO_EDGE 0x812F
 #endif
 
-int gxtkSurface::simulatedAllocationFailures = 0;
-
 namespace {
 
 constexpr int kMaxTextureSide = 1 << 30;  // doubling stops here instead of overflowing
@@ -62,10 +60,7 @@ bool AllocateTexture(GLenum format, int w, int h) {
     }
     glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(format), w, h, 0, format, GL_UNSIGNED_BYTE, nullptr);
     bool ok = glGetError() == GL_NO_ERROR;
-    if (gxtkSurface::simulatedAllocationFailures > 0) {
-        --gxtkSurface::simulatedAllocationFailures;
-        ok = false;
-    }
+    if (gxtkTestHooks::FailAllocation()) ok = false;
     return ok;
 }
 

@@ -91,9 +91,9 @@ public:
         const int n = FramesFor(frames_, room);
         for (int f = 0; f < n; ++f) {
             s.Tick();
-            g->batchObserver = &least;
+            gxtkTestHooks::batchObserver = &least;
             s.Render();
-            g->batchObserver = nullptr;
+            gxtkTestHooks::batchObserver = nullptr;
             const int calls = g->frameDrawCalls;
             const int fewest = least.FrameTotal();
             minCalls = std::min(minCalls, calls);
@@ -228,7 +228,7 @@ public:
 
     void At(const std::string& screen, Session& s, int room) override {
         const int n = FramesFor(frames_, room, 2);
-        app->graphics->submitDraws = false;  // draw calls made up and counted, never handed to GL
+        gxtkTestHooks::submitDraws = false;  // draw calls made up and counted, never handed to GL
         CALLGRIND_ZERO_STATS;
         s.beforeUpdate = [] { CALLGRIND_TOGGLE_COLLECT; };
         s.afterUpdate = [] { CALLGRIND_TOGGLE_COLLECT; };

@@ -131,7 +131,7 @@ cost_table() {
     echo "collection switched on only inside \`m_OnUpdate\`, then $COST_FRAMES more ticks each followed by a render,"
     echo "with collection on only inside \`m_OnRender\` (the clear, the fit and the replay; the drawing context is"
     echo "opened outside it, as the host does). The CPU side alone is counted: the graphics device makes up and"
-    echo "counts every draw call exactly as it would (its \`submitDraws\` switch off) but hands none to OpenGL, and"
+    echo "counts every draw call exactly as it would (the test build's \`gxtkTestHooks::submitDraws\` switch off) but hands none to OpenGL, and"
     echo "the run has no GL context at all, so the driver does no work anywhere; the textures' names are simply 0."
     echo "It has no sound device either, whose mixer thread would otherwise be counted with the game. Instructions"
     echo "per record are the whole render divided by the records it replayed, so the frame's fixed work (the"

@@ -128,10 +128,10 @@ TEST_F(SurfaceTest, RefusedSizeFallsBackToAPowerOfTwoTextureAndDrawsIdentically)
     device->Flush();
     const std::vector<unsigned char> first = gltest::ReadWindowRgb();
 
-    gxtkSurface::simulatedAllocationFailures = 1;
+    gxtkTestHooks::simulatedAllocationFailures = 1;
     gxtkSurface* padded = Load(file);
     ASSERT_NE(padded, nullptr);
-    EXPECT_EQ(gxtkSurface::simulatedAllocationFailures, 0);
+    EXPECT_EQ(gxtkTestHooks::simulatedAllocationFailures, 0);
     EXPECT_FLOAT_EQ(padded->uScale, 1.0f / 128);
     EXPECT_FLOAT_EQ(padded->vScale, 1.0f / 64);
     int tw = 0, th = 0;
@@ -156,9 +156,9 @@ TEST_F(SurfaceTest, RefusedSizeFallsBackToAPowerOfTwoTextureAndDrawsIdentically)
 TEST_F(SurfaceTest, SurfaceIsRefusedWhenBothAllocationsFail) {
     const std::string file = dir.File("small.png");
     ASSERT_TRUE(WritePng(file, 3, 3, 4, Solid(3, 3, {1, 2, 3, 255})));
-    gxtkSurface::simulatedAllocationFailures = 2;
+    gxtkTestHooks::simulatedAllocationFailures = 2;
     EXPECT_EQ(Load(file), nullptr);
-    EXPECT_EQ(gxtkSurface::simulatedAllocationFailures, 0);
+    EXPECT_EQ(gxtkTestHooks::simulatedAllocationFailures, 0);
 }
 
 TEST_F(SurfaceTest, StaleGlErrorIsNotTakenForARefusedAllocation) {

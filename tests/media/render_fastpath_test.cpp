@@ -169,12 +169,12 @@ TEST_F(FastPath, RepeatedColourAndAlphaKeepThePackedColourRight) {
 }
 
 TEST_F(FastPath, DrawCallsThatAreNotSubmittedAreCountedButDrawNothing) {
-    device->submitDraws = false;
+    gxtkTestHooks::submitDraws = false;
     device->SetColor(255, 0, 0);
     device->DrawRect(10, 10, 20, 20);
     device->Flush();
     const int counted = device->frameDrawCalls;
-    device->submitDraws = true;
+    gxtkTestHooks::submitDraws = true;
     EXPECT_EQ(counted, 1);
     EXPECT_EQ(ReadRgb(15, 15), kBlack);
     device->DrawRect(10, 10, 20, 20);
