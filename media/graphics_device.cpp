@@ -314,6 +314,7 @@ int gxtkGraphics::DrawRect(float x, float y, float w, float h) {
 }
 
 int gxtkGraphics::DrawSurface(gxtkSurface* s, float x, float y) {
+    if (!s->EnsureTexture()) return 0;
     const float w = static_cast<float>(s->Width());
     const float h = static_cast<float>(s->Height());
     PutQuad(s, x, y, x + w, y + h, 0, 0, w * s->uScale, h * s->vScale);
@@ -321,6 +322,7 @@ int gxtkGraphics::DrawSurface(gxtkSurface* s, float x, float y) {
 }
 
 int gxtkGraphics::DrawSurface2(gxtkSurface* s, float x, float y, int srcX, int srcY, int srcW, int srcH) {
+    if (!s->EnsureTexture()) return 0;
     const float uMin = srcX * s->uScale, uMax = (srcX + srcW) * s->uScale;
     const float vMin = srcY * s->vScale, vMax = (srcY + srcH) * s->vScale;
     const float w = static_cast<float>(srcW), h = static_cast<float>(srcH);
@@ -357,6 +359,9 @@ __attribute__((noinline)) int gxtkGraphics::DrawSurfaceCornersAfterBreak(gxtkSur
                                                                          float y1, float x2, float y2, float x3,
                                                                          float y3, int srcX, int srcY, int srcW,
                                                                          int srcH) {
+    // A surface joining the pending batch has its texture; one starting a batch may
+    // still wait for its first draw.
+    if (!s->EnsureTexture()) return 0;
     Begin(kQuads, s);
     PutCorners(s, x0, y0, x1, y1, x2, y2, x3, y3, srcX, srcY, srcW, srcH);
     return 0;
@@ -454,7 +459,7 @@ int gxtkGraphics::WritePixels2(gxtkSurface* s, Array<int> pixels, int x, int y, 
                                int pitch) {
     Flush();
     gxtkTestHooks::BatchEnd(gxtkBatchObserver::kPixelTransfer);
-    if (!s || s->texture == 0 || !BlockFits(pixels.Length(), offset, pitch, w, h)) return 0;
+    if (!s || !s->EnsureTexture() || s->texture == 0 || !BlockFits(pixels.Length(), offset, pitch, w, h)) return 0;
     std::vector<uint32_t> block(static_cast<size_t>(w) * h);
     for (int i = 0; i < h; ++i) {
         for (int j = 0; j < w; ++j) {

@@ -8,14 +8,18 @@
 #include "media/test_hooks.h"
 #include "runtime/runtime.h"
 
-// A decoded image on its way to becoming a texture. Once uploaded it lives only
-// as the texture; `pixels` is freed by the upload.
+// An image on its way to becoming a texture. Once uploaded it lives only as the
+// texture; `pixels` is freed by the upload. A surface loaded from a file knows
+// its size from the file's header and is decoded and uploaded at its first draw
+// (EnsureTexture), so an image nothing draws costs no decode.
 struct gxtkSurface : gxtkObject {
     unsigned char* pixels = nullptr;  // decoder rows; null after upload
     int width = 0, height = 0;        // image size in pixels
-    int depth = 0;                    // bytes per pixel, 1 to 4
+    int depth = 0;                    // bytes per pixel, 1 to 4 (0 until decoded)
     unsigned int texture = 0;         // GL texture name, 0 when none
     float uScale = 0, vScale = 0;     // 1 / texture size (the texture may be padded)
+    String pendingPath;               // the file still to decode; empty once done
+    bool unusable = false;            // its decode or upload failed: it draws nothing
 
     ~gxtkSurface() override;
     virtual int Discard();
@@ -24,12 +28,21 @@ struct gxtkSurface : gxtkObject {
     virtual bool Loaded();
     virtual bool OnUnsafeLoadComplete();
     int SetData(unsigned char* pixels, int width, int height, int depth);
+    // Decodes and uploads a surface still waiting for its first draw; false when it
+    // cannot be drawn (its decode or texture failed, now or before).
+    bool EnsureTexture() { return (pendingPath.Length() == 0 && !unusable) || DecodeNow(); }
+
+private:
+    bool DecodeNow();
 };
 
 // Decodes a PNG file into 1 to 4 bytes per pixel; null if it cannot be opened, is
 // not a PNG, cannot be decoded, or is too large to be trusted (see kMaxImageSide /
 // kMaxImageBytes).
 unsigned char* loadImage(const String& path, int* width, int* height, int* depth);
+// The size a PNG file's header gives, behind the same checks as loadImage, without
+// decoding it; false where loadImage would give null without decoding.
+bool readImageSize(const String& path, int* width, int* height);
 
 // Hostile-file guard of the decoder.
 constexpr int kMaxImageSide = 16384;
