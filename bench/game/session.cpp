@@ -130,6 +130,8 @@ bool Session::Open(const Options& options, std::string* why) {
         *why = "cannot prepare " + work_;
         return false;
     }
+    window_.width = options.width;
+    window_.height = options.height;
     if (options.gl) {
         window_.window = OpenGlWindow(window_.width, window_.height);
         if (!window_.window) {
