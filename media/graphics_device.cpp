@@ -189,6 +189,15 @@ int gxtkGraphics::SetAlpha(float al) {
     return 0;
 }
 
+int gxtkGraphics::SetColorAndAlpha(float r, float g, float bl, float al) {
+    red = r;
+    green = g;
+    blue = bl;
+    alpha = al;
+    UpdatePackedColor();
+    return 0;
+}
+
 int gxtkGraphics::SetMatrix(float ma, float mb, float mc, float md, float mtx, float mty) {
     a = ma;
     b = mb;

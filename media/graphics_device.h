@@ -94,6 +94,7 @@ struct gxtkGraphics : gxtkObject {
     virtual int Cls(float r, float g, float b);
     virtual int SetAlpha(float alpha);
     virtual int SetColor(float r, float g, float b);
+    int SetColorAndAlpha(float r, float g, float b, float alpha);  // one packing for both
     virtual int SetBlend(int blend);
     virtual int SetScissor(int x, int y, int w, int h);
     virtual int SetMatrix(float a, float b, float c, float d, float tx, float ty);

@@ -166,6 +166,14 @@ TEST_F(FastPath, RepeatedColourAndAlphaKeepThePackedColourRight) {
     device->SetColor(0, 0, 0);
     device->SetColor(200, 100, 50);
     EXPECT_EQ(device->packedColor, 0xff3264c8u);
+    // Both at once pack as the two calls one after the other.
+    device->SetColorAndAlpha(10, 20, 30, 0.5f);
+    EXPECT_EQ(device->packedColor, 0x7f0f0a05u);
+    device->SetColor(200, 100, 50);
+    device->SetAlpha(0.5f);
+    EXPECT_EQ(device->packedColor, half);
+    device->SetColorAndAlpha(200, 100, 50, 0.5f);
+    EXPECT_EQ(device->packedColor, half);
 }
 
 TEST_F(FastPath, DrawCallsThatAreNotSubmittedAreCountedButDrawNothing) {
