@@ -13,9 +13,6 @@
 
 #include "runtime/runtime.h"
 
-extern ALCdevice* alcDevice;
-extern ALCcontext* alcContext;
-
 namespace {
 
 // Without a device the sound library logs its failed attempts and the ALSA
@@ -75,6 +72,29 @@ AudioOpening::AudioOpening() {
 }
 
 AudioOpening::~AudioOpening() { Wait(); }
+
+void CloseAudio() {
+    if (alcContext) {
+        alcMakeContextCurrent(nullptr);
+        alcDestroyContext(alcContext);
+        alcContext = nullptr;
+    }
+    if (alcDevice) {
+        alcCloseDevice(alcDevice);
+        alcDevice = nullptr;
+    }
+}
+
+void CloseAudioWhile(void (*meanwhile)()) {
+    std::thread closing;
+    try {
+        closing = std::thread(CloseAudio);
+    } catch (const std::system_error&) {
+        CloseAudio();
+    }
+    meanwhile();
+    if (closing.joinable()) closing.join();
+}
 
 void AudioOpening::Wait() {
     if (worker.joinable()) worker.join();

@@ -39,18 +39,6 @@ void MarkRoots() {
     gc_mark_q(kx_graphics_renderDevice);
 }
 
-void CloseAudio() {
-    if (alcContext) {
-        alcMakeContextCurrent(nullptr);
-        alcDestroyContext(alcContext);
-        alcContext = nullptr;
-    }
-    if (alcDevice) {
-        alcCloseDevice(alcDevice);
-        alcDevice = nullptr;
-    }
-}
-
 }  // namespace
 
 int kxInit() {
@@ -115,7 +103,6 @@ int HostMain(int argCount, char** args) {
         // Raised by the runtime-error path, which has already reported it.
     }
 
-    CloseAudio();
-    glfw2::Terminate();
+    CloseAudioWhile([] { glfw2::Terminate(); });
     return 0;
 }

@@ -146,6 +146,7 @@ void* gc_object::operator new(std::size_t size) { return gc_malloc(static_cast<i
 void gc_object::operator delete(void* p) { gc_free(static_cast<gc_object*>(p)); }
 
 void gc_init1() {
+    partial = nullptr;  // an array half traced in lists now dropped
     make_empty(gc_unmarked_list);
     make_empty(gc_queued_list);
     make_empty(gc_marked_list);

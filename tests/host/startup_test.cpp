@@ -15,6 +15,7 @@
 #include <AL/alc.h>
 
 #include "host/app.h"
+#include "host/audio_open.h"
 #include "host/input.h"
 #include "media/audio_device.h"
 #include "media/graphics.h"
@@ -84,8 +85,10 @@ protected:
         int result = HostMain(1, argv);
         std::fflush(stdout);
         std::fflush(stderr);
-        // The window library is released exactly when it was started.
+        // The window library is released exactly when it was started, and the sound
+        // device whenever it was opened.
         if (win.terminated != (win.initOk ? 1 : 0)) _exit(101);
+        if (alcDevice || alcContext) _exit(106);
         _exit(result & 0xff);
     }
 
@@ -103,6 +106,16 @@ TEST_F(Startup, OpensTheWindowCentredAndTitledThenCleansUpAfterClosing) {
     };
     EXPECT_EXIT(RunHostMain(), ::testing::ExitedWithCode(0), "");
     EXPECT_EQ(Printed(), "alcOpenDevice failed\n");
+}
+
+TEST_F(Startup, WithASoundDeviceNothingIsPrintedAndTheDeviceIsClosedAtTheEnd) {
+    setenv("ALSOFT_CONF", TUMBLEROO_SOURCE_DIR "/tests/support/alsoft-null.conf", 1);
+    win.onEvents = [this](const char*) {
+        if (!alcDevice || !alcContext || alcGetCurrentContext() != alcContext) _exit(107);
+        win.opened = false;
+    };
+    EXPECT_EXIT(RunHostMain(), ::testing::ExitedWithCode(0), "");
+    EXPECT_EQ(Printed(), "");
 }
 
 TEST_F(Startup, CentresWithTruncatingSignedDivisionOnASmallDesktop) {
