@@ -28,21 +28,21 @@ using AlsaSetHandler = int (*)(AlsaErrorHandler);
 extern "C" void IgnoreAlsaError(const char*, int, const char*, int, const char*, ...) {}
 
 // The ALSA library, when the system has one: the sound library loads the same
-// copy, so a handler set here is the one it reports through.
+// copy, so a handler set here is the one it reports through. It stays loaded for
+// the process, as the sound library would keep it: unloading it would drop what
+// it allocated when it was loaded.
 class QuietAlsa {
 public:
     QuietAlsa() {
-        library = dlopen("libasound.so.2", RTLD_LAZY | RTLD_LOCAL);
+        void* library = dlopen("libasound.so.2", RTLD_LAZY | RTLD_LOCAL | RTLD_NODELETE);
         if (library) setHandler = reinterpret_cast<AlsaSetHandler>(dlsym(library, "snd_lib_error_set_handler"));
         if (setHandler) setHandler(IgnoreAlsaError);
     }
     ~QuietAlsa() {
         if (setHandler) setHandler(nullptr);  // ALSA's own handler again
-        if (library) dlclose(library);
     }
 
 private:
-    void* library = nullptr;
     AlsaSetHandler setHandler = nullptr;
 };
 
