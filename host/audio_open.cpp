@@ -18,7 +18,8 @@ namespace {
 // Without a device the sound library logs its failed attempts and the ALSA
 // library prints each error of its configuration (eight lines on a machine
 // without a sound card) on standard error, before our own one line. A log level
-// the player set is kept.
+// the player set is kept. Set on the main thread before the opening starts: the
+// window library reads the environment meanwhile.
 void QuietSoundLibraryLog() { setenv("ALSOFT_LOGLEVEL", "0", 0); }
 
 // ALSA's handler type; a variadic C function, called with a printf format.
@@ -49,7 +50,6 @@ private:
 // Opens the default device and makes a context of it current; the failure's line
 // (printed later, on the main thread), or null.
 const char* OpenDevice() {
-    QuietSoundLibraryLog();
     {
         QuietAlsa quiet;
         alcDevice = alcOpenDevice(nullptr);
@@ -64,6 +64,7 @@ const char* OpenDevice() {
 }  // namespace
 
 AudioOpening::AudioOpening() {
+    QuietSoundLibraryLog();
     try {
         worker = std::thread([this] { failure = OpenDevice(); });
     } catch (const std::system_error&) {
