@@ -40,7 +40,8 @@ cleanup() {
   stop_display
 }
 trap cleanup EXIT
-start_display 1280x720x24
+# Large enough for the frame-time table's 1920x1080 window.
+start_display 1920x1080x24
 export ALSOFT_CONF=$ROOT/tests/support/alsoft-null.conf
 
 FAILED=()

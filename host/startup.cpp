@@ -1,5 +1,6 @@
 // startup.cpp - the process's start-up and clean-up: the window library, the
-// centred window, the OpenAL device and context, the runtime's start-up
+// centred window, the OpenAL device and context (opened meanwhile on a thread of
+// their own, host/audio_open.cpp), the runtime's start-up
 // (signal handlers, collector, module globals, the game object) and the guard
 // around the main loop, after the command line (host/options.cpp) is answered.
 // host/main.cpp calls HostMain.
@@ -10,6 +11,7 @@
 
 #include "game/shell/game.h"
 #include "host/app.h"
+#include "host/audio_open.h"
 #include "host/glfw2.h"
 #include "host/input.h"
 #include "host/options.h"
@@ -39,33 +41,6 @@ void MarkRoots() {
     gc_mark_q(kx_app_device);
     gc_mark_q(kx_graphics_context);
     gc_mark_q(kx_graphics_renderDevice);
-}
-
-// Sound is optional: each failure is reported once and the game runs on silent.
-void OpenAudio() {
-    alcDevice = alcOpenDevice(nullptr);
-    if (!alcDevice) {
-        Print(String("alcOpenDevice failed"));
-        return;
-    }
-    alcContext = alcCreateContext(alcDevice, nullptr);
-    if (!alcContext) {
-        Print(String("alcCreateContext failed"));
-        return;
-    }
-    if (!alcMakeContextCurrent(alcContext)) Print(String("alcMakeContextCurrent failed"));
-}
-
-void CloseAudio() {
-    if (alcContext) {
-        alcMakeContextCurrent(nullptr);
-        alcDestroyContext(alcContext);
-        alcContext = nullptr;
-    }
-    if (alcDevice) {
-        alcCloseDevice(alcDevice);
-        alcDevice = nullptr;
-    }
 }
 
 }  // namespace
@@ -106,16 +81,27 @@ int HostMain(int argCount, char** args) {
     // display choice, applied once the game object exists.
     CommandLine commandLine = ParseCommandLine(argCount, args);
     if (!AnswerCommandLine(commandLine)) return commandLine.exitStatus;
+    // Sound is optional and wanted only once the game runs: the device opens while
+    // the window library loads the driver and makes the window, which takes longer.
+    AudioOpening audio;
     if (!glfw2::Init()) {
+        audio.Wait();
+        CloseAudio();
         Print(String("glfwInit failed"));
         return -1;
     }
     glfw2::VidMode desktop = glfw2::GetDesktopMode();
-    if (!glfw2::OpenWindow(kWindowWidth, kWindowHeight, true)) fail("glfwOpenWindow failed");
+    if (!glfw2::OpenWindow(kWindowWidth, kWindowHeight, true)) {
+        audio.Wait();
+        CloseAudio();
+        fail("glfwOpenWindow failed");
+    }
     // Signed division, truncating toward zero, even on a desktop smaller than the window.
     glfw2::SetWindowPos((desktop.Width - kWindowWidth) / 2, (desktop.Height - kWindowHeight) / 2);
     glfw2::SetWindowTitle(kWindowTitle);
-    OpenAudio();
+    // A failure is reported once, here, where the start-up order puts it, and the
+    // game runs on silent.
+    audio.Finish();
 
     try {
         kx_std_main(argCount, args);
@@ -128,7 +114,6 @@ int HostMain(int argCount, char** args) {
         // Raised by the runtime-error path, which has already reported it.
     }
 
-    CloseAudio();
-    glfw2::Terminate();
+    CloseAudioWhile([] { glfw2::Terminate(); });
     return 0;
 }

@@ -91,6 +91,9 @@ int kx_graphics_PopMatrix();
 // State.
 int kx_graphics_SetColor(float r, float g, float b);
 int kx_graphics_SetAlpha(float alpha);
+// Both at once, as SetColor then SetAlpha leave them, with the device's packed
+// colour worked out once (the display-list replay changes both on many records).
+int kx_graphics_SetColorAndAlpha(float r, float g, float b, float alpha);
 int kx_graphics_SetBlend(int blend);
 int kx_graphics_SetScissor(float x, float y, float w, float h);
 int kx_graphics_SetFont(kx_graphics_Image* font, int firstChar);

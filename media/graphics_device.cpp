@@ -105,7 +105,7 @@ int gxtkGraphics::BeginRender() {
     texturing = false;
     batchCount = 0;
     frameDrawCalls = 0;
-    if (batchObserver) batchObserver->OnBatchEnd(gxtkBatchObserver::kFrame);
+    gxtkTestHooks::BatchEnd(gxtkBatchObserver::kFrame);
     return 0;
 }
 
@@ -118,7 +118,7 @@ int gxtkGraphics::EndRender() {
 }
 
 void gxtkGraphics::IssueDraw(int glMode, int count) {
-    if (!submitDraws) {
+    if (!gxtkTestHooks::SubmitDraws()) {
         // made up and counted below, never drawn
     } else if (glMode == GL_TRIANGLES) {
         glDrawElements(GL_TRIANGLES, count, GL_UNSIGNED_SHORT, quadIndexData);
@@ -133,7 +133,7 @@ void gxtkGraphics::IssueDraw(int glMode, int count) {
 
 int gxtkGraphics::Flush() {
     if (batchCount == 0) return 0;
-    if (submitDraws) UseTexture(batchSurface);
+    if (gxtkTestHooks::SubmitDraws()) UseTexture(batchSurface);
     switch (batchKind) {
         case kPoints: IssueDraw(GL_POINTS, batchCount); break;
         case kLines: IssueDraw(GL_LINES, batchCount * 2); break;
@@ -189,6 +189,15 @@ int gxtkGraphics::SetAlpha(float al) {
     return 0;
 }
 
+int gxtkGraphics::SetColorAndAlpha(float r, float g, float bl, float al) {
+    red = r;
+    green = g;
+    blue = bl;
+    alpha = al;
+    UpdatePackedColor();
+    return 0;
+}
+
 int gxtkGraphics::SetMatrix(float ma, float mb, float mc, float md, float mtx, float mty) {
     a = ma;
     b = mb;
@@ -202,7 +211,7 @@ int gxtkGraphics::SetMatrix(float ma, float mb, float mc, float md, float mtx, f
 
 int gxtkGraphics::SetBlend(int blend) {
     Flush();
-    if (batchObserver) batchObserver->OnBatchEnd(gxtkBatchObserver::kBlend);
+    gxtkTestHooks::BatchEnd(gxtkBatchObserver::kBlend);
     if (blend == 1) {
         glBlendFunc(GL_ONE, GL_ONE);
     } else {
@@ -213,7 +222,7 @@ int gxtkGraphics::SetBlend(int blend) {
 
 int gxtkGraphics::SetScissor(int x, int y, int w, int h) {
     Flush();
-    if (batchObserver) batchObserver->OnBatchEnd(gxtkBatchObserver::kScissor);
+    gxtkTestHooks::BatchEnd(gxtkBatchObserver::kScissor);
     if (x == 0 && y == 0 && w == Width() && h == Height()) {
         glDisable(GL_SCISSOR_TEST);
     } else {
@@ -225,7 +234,7 @@ int gxtkGraphics::SetScissor(int x, int y, int w, int h) {
 
 int gxtkGraphics::Cls(float r, float g, float bl) {
     batchCount = 0;
-    if (batchObserver) batchObserver->OnBatchEnd(gxtkBatchObserver::kClear);
+    gxtkTestHooks::BatchEnd(gxtkBatchObserver::kClear);
     glClearColor(r / kByteMax, g / kByteMax, bl / kByteMax, 1);
     glClear(GL_COLOR_BUFFER_BIT);
     return 0;
@@ -236,7 +245,7 @@ int gxtkGraphics::Cls(float r, float g, float bl) {
 // ---------------------------------------------------------------------------
 
 void gxtkGraphics::Begin(int kind, gxtkSurface* surface) {
-    if (batchObserver) batchObserver->OnPrimitive(kind, surface);
+    gxtkTestHooks::Primitive(kind, surface);
     if (batchKind != kind || batchCount == CapacityOf(kind) || batchSurface != surface) {
         if (batchCount != 0) Flush();
         batchKind = kind;
@@ -314,6 +323,7 @@ int gxtkGraphics::DrawRect(float x, float y, float w, float h) {
 }
 
 int gxtkGraphics::DrawSurface(gxtkSurface* s, float x, float y) {
+    if (!s->EnsureTexture()) return 0;
     const float w = static_cast<float>(s->Width());
     const float h = static_cast<float>(s->Height());
     PutQuad(s, x, y, x + w, y + h, 0, 0, w * s->uScale, h * s->vScale);
@@ -321,6 +331,7 @@ int gxtkGraphics::DrawSurface(gxtkSurface* s, float x, float y) {
 }
 
 int gxtkGraphics::DrawSurface2(gxtkSurface* s, float x, float y, int srcX, int srcY, int srcW, int srcH) {
+    if (!s->EnsureTexture()) return 0;
     const float uMin = srcX * s->uScale, uMax = (srcX + srcW) * s->uScale;
     const float vMin = srcY * s->vScale, vMax = (srcY + srcH) * s->vScale;
     const float w = static_cast<float>(srcW), h = static_cast<float>(srcH);
@@ -357,6 +368,9 @@ __attribute__((noinline)) int gxtkGraphics::DrawSurfaceCornersAfterBreak(gxtkSur
                                                                          float y1, float x2, float y2, float x3,
                                                                          float y3, int srcX, int srcY, int srcW,
                                                                          int srcH) {
+    // A surface joining the pending batch has its texture; one starting a batch may
+    // still wait for its first draw.
+    if (!s->EnsureTexture()) return 0;
     Begin(kQuads, s);
     PutCorners(s, x0, y0, x1, y1, x2, y2, x3, y3, srcX, srcY, srcW, srcH);
     return 0;
@@ -394,7 +408,7 @@ const gxtkGraphics::OvalTable& gxtkGraphics::OvalTableFor(int segments) {
 }
 
 int gxtkGraphics::DrawOval(float x, float y, float w, float h) {
-    if (batchObserver) batchObserver->OnPrimitive(kFan, nullptr);
+    gxtkTestHooks::Primitive(kFan, nullptr);
     if (batchCount != 0) Flush();
     batchKind = kFan;
     batchSurface = nullptr;
@@ -420,7 +434,7 @@ int gxtkGraphics::DrawOval(float x, float y, float w, float h) {
 int gxtkGraphics::DrawPoly(Array<float> xy) {
     const int n = xy.Length() / 2;
     if (n < 3 || n > kMaxVertices) return 0;
-    if (batchObserver) batchObserver->OnPrimitive(kFan, nullptr);
+    gxtkTestHooks::Primitive(kFan, nullptr);
     if (batchCount != 0) Flush();
     batchKind = kFan;
     batchSurface = nullptr;
@@ -436,7 +450,7 @@ int gxtkGraphics::DrawPoly(Array<float> xy) {
 
 int gxtkGraphics::ReadPixels(Array<int> pixels, int x, int y, int w, int h, int offset, int pitch) {
     Flush();
-    if (batchObserver) batchObserver->OnBatchEnd(gxtkBatchObserver::kPixelTransfer);
+    gxtkTestHooks::BatchEnd(gxtkBatchObserver::kPixelTransfer);
     if (!BlockFits(pixels.Length(), offset, pitch, w, h)) return 0;
     std::vector<uint32_t> block(static_cast<size_t>(w) * h);
     glPixelStorei(GL_PACK_ALIGNMENT, 4);
@@ -453,8 +467,8 @@ int gxtkGraphics::ReadPixels(Array<int> pixels, int x, int y, int w, int h, int 
 int gxtkGraphics::WritePixels2(gxtkSurface* s, Array<int> pixels, int x, int y, int w, int h, int offset,
                                int pitch) {
     Flush();
-    if (batchObserver) batchObserver->OnBatchEnd(gxtkBatchObserver::kPixelTransfer);
-    if (!s || s->texture == 0 || !BlockFits(pixels.Length(), offset, pitch, w, h)) return 0;
+    gxtkTestHooks::BatchEnd(gxtkBatchObserver::kPixelTransfer);
+    if (!s || !s->EnsureTexture() || s->texture == 0 || !BlockFits(pixels.Length(), offset, pitch, w, h)) return 0;
     std::vector<uint32_t> block(static_cast<size_t>(w) * h);
     for (int i = 0; i < h; ++i) {
         for (int j = 0; j < w; ++j) {

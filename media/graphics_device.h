@@ -5,16 +5,21 @@
 #pragma once
 
 #include <cstdint>
+#include "media/test_hooks.h"
 #include "runtime/runtime.h"
 
-// A decoded image on its way to becoming a texture. Once uploaded it lives only
-// as the texture; `pixels` is freed by the upload.
+// An image on its way to becoming a texture. Once uploaded it lives only as the
+// texture; `pixels` is freed by the upload. A surface loaded from a file knows
+// its size from the file's header and is decoded and uploaded at its first draw
+// (EnsureTexture), so an image nothing draws costs no decode.
 struct gxtkSurface : gxtkObject {
     unsigned char* pixels = nullptr;  // decoder rows; null after upload
     int width = 0, height = 0;        // image size in pixels
-    int depth = 0;                    // bytes per pixel, 1 to 4
+    int depth = 0;                    // bytes per pixel, 1 to 4 (0 until decoded)
     unsigned int texture = 0;         // GL texture name, 0 when none
     float uScale = 0, vScale = 0;     // 1 / texture size (the texture may be padded)
+    String pendingPath;               // the file still to decode; empty once done
+    bool unusable = false;            // its decode or upload failed: it draws nothing
 
     ~gxtkSurface() override;
     virtual int Discard();
@@ -23,16 +28,21 @@ struct gxtkSurface : gxtkObject {
     virtual bool Loaded();
     virtual bool OnUnsafeLoadComplete();
     int SetData(unsigned char* pixels, int width, int height, int depth);
+    // Decodes and uploads a surface still waiting for its first draw; false when it
+    // cannot be drawn (its decode or texture failed, now or before).
+    bool EnsureTexture() { return (pendingPath.Length() == 0 && !unusable) || DecodeNow(); }
 
-    // Tests: the next N texture allocations report failure as a GL error would,
-    // so the power-of-two fallback can be exercised on a GL that takes any size.
-    static int simulatedAllocationFailures;
+private:
+    bool DecodeNow();
 };
 
 // Decodes a PNG file into 1 to 4 bytes per pixel; null if it cannot be opened, is
 // not a PNG, cannot be decoded, or is too large to be trusted (see kMaxImageSide /
 // kMaxImageBytes).
 unsigned char* loadImage(const String& path, int* width, int* height, int* depth);
+// The size a PNG file's header gives, behind the same checks as loadImage, without
+// decoding it; false where loadImage would give null without decoding.
+bool readImageSize(const String& path, int* width, int* height);
 
 // Hostile-file guard of the decoder.
 constexpr int kMaxImageSide = 16384;
@@ -44,20 +54,6 @@ struct gxtkVertex {
     uint32_t color;
 };
 static_assert(sizeof(gxtkVertex) == 20, "vertex layout is 20 bytes");
-
-// Watches the batching from outside the device: every primitive with the batch
-// kind and texture it needs, and every call that ends a batch under the rules
-// (a new frame, blend, scissor, pixel transfer, and Cls, which drops the pending
-// batch undrawn). The benchmarks work out from this the fewest draw calls a frame's
-// sequence allows and hold the device's count against it. Unset (the normal case)
-// it costs one test per primitive.
-struct gxtkBatchObserver {
-    enum Change { kFrame, kBlend, kScissor, kPixelTransfer, kClear };
-    virtual ~gxtkBatchObserver() {}
-    // kind: gxtkGraphics::kPoints, kLines, kQuads or kFan; surface null if untextured.
-    virtual void OnPrimitive(int kind, const gxtkSurface* surface) = 0;
-    virtual void OnBatchEnd(int change) = 0;
-};
 
 struct gxtkGraphics : gxtkObject {
     // Batch kinds, numbered as the primitives they are drawn with.
@@ -86,10 +82,6 @@ struct gxtkGraphics : gxtkObject {
     long long totalDrawCalls = 0;
     int lastDrawMode = 0;       // GL primitive of the last draw call
     int lastDrawVertices = 0;   // vertices (fan/points/lines) or indices (quads)
-    gxtkBatchObserver* batchObserver = nullptr;  // not owned; null unless measuring
-    // Benchmarks that count the CPU side alone clear this: every draw call is still
-    // made up and counted, but not handed to OpenGL.
-    bool submitDraws = true;
 
     gxtkGraphics();
 
@@ -102,6 +94,7 @@ struct gxtkGraphics : gxtkObject {
     virtual int Cls(float r, float g, float b);
     virtual int SetAlpha(float alpha);
     virtual int SetColor(float r, float g, float b);
+    int SetColorAndAlpha(float r, float g, float b, float alpha);  // one packing for both
     virtual int SetBlend(int blend);
     virtual int SetScissor(int x, int y, int w, int h);
     virtual int SetMatrix(float a, float b, float c, float d, float tx, float ty);
@@ -149,10 +142,10 @@ private:
 
     void UpdatePackedColor();
     void Begin(int kind, gxtkSurface* surface);
-    // True when a quad of this texture simply joins the pending batch (and nobody
+    // True when a quad of this texture simply joins the pending batch (and no test
     // watches): the common case, tested inline before calling Begin.
     bool JoinsQuadBatch(const gxtkSurface* surface) const {
-        return batchObserver == nullptr && batchKind == kQuads && batchSurface == surface && batchCount != kMaxQuads;
+        return !gxtkTestHooks::Watched() && batchKind == kQuads && batchSurface == surface && batchCount != kMaxQuads;
     }
     int DrawSurfaceCornersAfterBreak(gxtkSurface* s, float x0, float y0, float x1, float y1, float x2, float y2,
                                      float x3, float y3, int srcX, int srcY, int srcW, int srcH);

@@ -17,8 +17,6 @@
 #define GL_CLAMP_TO_EDGE 0x812F
 #endif
 
-int gxtkSurface::simulatedAllocationFailures = 0;
-
 namespace {
 
 constexpr int kMaxTextureSide = 1 << 30;  // doubling stops here instead of overflowing
@@ -62,10 +60,7 @@ bool AllocateTexture(GLenum format, int w, int h) {
     }
     glTexImage2D(GL_TEXTURE_2D, 0, static_cast<GLint>(format), w, h, 0, format, GL_UNSIGNED_BYTE, nullptr);
     bool ok = glGetError() == GL_NO_ERROR;
-    if (gxtkSurface::simulatedAllocationFailures > 0) {
-        --gxtkSurface::simulatedAllocationFailures;
-        ok = false;
-    }
+    if (gxtkTestHooks::FailAllocation()) ok = false;
     return ok;
 }
 
@@ -127,15 +122,33 @@ unsigned char* loadImage(const String& path, int* width, int* height, int* depth
     return pixels;
 }
 
-unsigned char* decodeImage(FILE* f, int* width, int* height, int* depth) {
-    // The header is checked before decoding: a crafted file can claim a size whose
-    // decode would exhaust memory.
-    int w = 0, h = 0, channels = 0;
+namespace {
+
+// The header is checked before decoding: a crafted file can claim a size whose
+// decode would exhaust memory.
+bool HeaderAcceptable(FILE* f, int* width, int* height) {
+    int channels = 0;
     const bool png = IsWholePng(f);
     std::rewind(f);
-    if (!png || !stbi_info_from_file(f, &w, &h, &channels) || !ImageSizeAcceptable(w, h, channels)) return nullptr;
+    if (!png || !stbi_info_from_file(f, width, height, &channels)) return false;
     std::rewind(f);
+    return ImageSizeAcceptable(*width, *height, channels);
+}
+
+}  // namespace
+
+unsigned char* decodeImage(FILE* f, int* width, int* height, int* depth) {
+    int w = 0, h = 0;
+    if (!HeaderAcceptable(f, &w, &h)) return nullptr;
     return stbi_load_from_file(f, width, height, depth, 0);
+}
+
+bool readImageSize(const String& path, int* width, int* height) {
+    FILE* f = fopenFile(path, "rb");
+    if (!f) return false;
+    const bool ok = HeaderAcceptable(f, width, height);
+    std::fclose(f);
+    return ok;
 }
 
 // ---------------------------------------------------------------------------
@@ -145,6 +158,7 @@ unsigned char* decodeImage(FILE* f, int* width, int* height, int* depth) {
 gxtkSurface::~gxtkSurface() { Discard(); }
 
 int gxtkSurface::Discard() {
+    pendingPath = String();
     if (texture != 0) {
         GLuint name = texture;
         glDeleteTextures(1, &name);
@@ -169,7 +183,25 @@ int gxtkSurface::SetData(unsigned char* p, int w, int h, int dep) {
     return 0;
 }
 
+bool gxtkSurface::DecodeNow() {
+    if (unusable) return false;
+    const String path = pendingPath;
+    pendingPath = String();
+    int w = 0, h = 0, dep = 0;
+    unsigned char* decoded = loadImage(path, &w, &h, &dep);
+    // The header promised this size; a file changed or damaged since draws nothing.
+    if (!decoded || w != width || h != height) {
+        if (decoded) stbi_image_free(decoded);
+        unusable = true;
+        return false;
+    }
+    SetData(decoded, w, h, dep);
+    if (!OnUnsafeLoadComplete()) unusable = true;
+    return !unusable;
+}
+
 bool gxtkSurface::OnUnsafeLoadComplete() {
+    if (pendingPath.Length() != 0) return true;  // uploaded at its first draw
     const GLenum format = FormatOfDepth(depth);
     if (format == 0 || width <= 0 || height <= 0) {
         Discard();
@@ -218,11 +250,13 @@ gxtkSurface* gxtkGraphics::LoadSurface(String path) {
     return nullptr;
 }
 
+// Only the header is read now: the size and the checks of a file the decoder may
+// read. The decode and the texture wait for the first draw.
 gxtkSurface* gxtkGraphics::LoadSurface__UNSAFE__(gxtkSurface* surface, String path) {
-    int w = 0, h = 0, depth = 0;
-    unsigned char* pixels = loadImage(path, &w, &h, &depth);
-    if (!pixels) return nullptr;
-    surface->SetData(pixels, w, h, depth);
+    int w = 0, h = 0;
+    if (!readImageSize(path, &w, &h)) return nullptr;
+    surface->SetData(nullptr, w, h, 0);
+    surface->pendingPath = path;
     // A new texture is a good moment for a full collection: it frees the textures
     // of images that died since, instead of waiting for the heap to grow.
     gc_force_sweep = true;

@@ -9,13 +9,15 @@
 //   - state: colour, the four lists, counters, the small-block cache
 //   - list helpers
 //   - allocation and lazy destruction: gc_malloc, gc_free, gc_flush_free
-//   - barrier and marking: gc_mark_q, gc_mark, gc_mark_array, roots
+//   - barrier and marking: gc_mark_q, gc_mark, gc_mark_array, roots, the pieces
+//     of large arrays
 //   - collection: gc_collect
 //   - inspection: gc_is_live, gc_list_count
 //   - Object
 
 #include "runtime/runtime.h"
 
+#include <climits>
 #include <cstdlib>
 #include <cstring>
 
@@ -93,13 +95,28 @@ void move_all(gc_object& from, gc_object& to) {
     make_empty(from);
 }
 
-// Black an object now: traced by the caller right after.
-void blacken(gc_object* p) {
-    p->flags ^= 1;
+// Large arrays of references are traced in pieces so that no step's length
+// follows an array's length. `tracing` is the object whose mark() a step runs
+// from the queue (only its own array is cut into pieces; arrays marked at once
+// from inside it are traced whole); `partial` is the array a step left half
+// traced, already black, and `partial_next` the first element still to trace.
+gc_object* tracing = nullptr;
+gc_object* partial = nullptr;
+int partial_next = 0;
+
+// Elements a step may visit, traced or not: a step over an array of already
+// black elements marks nothing, so the object budget alone would not stop it.
+constexpr int kGcStepElements = 4 * kGcStepObjects;
+int step_elements = 0;
+
+// The one marking routine: a grey object (its colour already flipped) becomes
+// black and its references are traced now.
+void trace(gc_object* p) {
     unlink(p);
     append(gc_marked_list, p);
     gc_marked_bytes += block_size(p);
     gc_marked_objs += 1;
+    p->mark();
 }
 
 }  // namespace
@@ -129,10 +146,14 @@ void* gc_object::operator new(std::size_t size) { return gc_malloc(static_cast<i
 void gc_object::operator delete(void* p) { gc_free(static_cast<gc_object*>(p)); }
 
 void gc_init1() {
+    partial = nullptr;  // an array half traced in lists now dropped
     make_empty(gc_unmarked_list);
     make_empty(gc_queued_list);
     make_empty(gc_marked_list);
     make_empty(gc_free_list);
+    // The counts describe the lists: empty lists count nothing, or a later sweep
+    // would look for bytes no list holds (a process forked after allocating).
+    gc_alloced_bytes = gc_marked_bytes = gc_marked_objs = gc_free_bytes = 0;
 }
 
 void gc_init2() { gc_mark(); }
@@ -187,10 +208,11 @@ void gc_flush_free(int size) {
     while (gc_free_bytes > target) {
         gc_object* p = gc_free_list.succ;
         if (p == &gc_free_list) {
-            std::printf("ERROR:p=%p gc_free_bytes=%i\n", static_cast<void*>(p), gc_free_bytes);
-            std::fflush(stdout);
-            gc_free_bytes = 0;
-            return;
+            // The count of dead bytes no longer matches the list: the heap's
+            // bookkeeping is broken, and going on would free or keep the wrong blocks.
+            char line[96];
+            std::snprintf(line, sizeof line, "ERROR:p=%p gc_free_bytes=%i", static_cast<void*>(p), gc_free_bytes);
+            fail(line);
         }
         unlink(p);
         delete p;  // the deleting destructor hands the block to gc_free
@@ -210,12 +232,22 @@ void gc_mark_q(gc_object* p) {
 
 void gc_mark(gc_object* p) {
     if (!p || !is_white(p)) return;
-    blacken(p);
-    p->mark();
+    p->flags ^= 1;
+    trace(p);
 }
 
 void gc_mark_array(int count, gc_object* const* elements) {
     for (int i = 0; i < count; ++i) gc_mark(elements[i]);
+}
+
+gc_piece gc_array_piece(gc_object* owner, int count) {
+    if (owner != tracing) return {0, count};
+    int from = owner == partial ? partial_next : 0;
+    int to = count - from > kGcArrayPiece ? from + kGcArrayPiece : count;
+    partial = to < count ? owner : nullptr;
+    partial_next = to;
+    step_elements += to - from;
+    return {from, to};
 }
 
 void gc_mark() {
@@ -228,15 +260,25 @@ void gc_mark() {
 
 namespace {
 
-// Traces grey objects until the queue is empty or `budget` objects are marked.
-void trace_queue(int budget) {
-    while (gc_queued_list.succ != &gc_queued_list && gc_marked_objs < budget) {
-        gc_object* p = gc_queued_list.succ;
-        unlink(p);
-        append(gc_marked_list, p);
-        gc_marked_bytes += block_size(p);
-        gc_marked_objs += 1;
-        p->mark();
+// Marking is over when nothing is grey and no array is half traced.
+bool marking_done() { return gc_queued_list.succ == &gc_queued_list && !partial; }
+
+// Traces grey objects, finishing a half traced array first, until marking is
+// over or the step's budget (`budget` objects marked, `elements` array elements
+// visited) is spent.
+void trace_queue(int budget, int elements) {
+    step_elements = 0;
+    while (!marking_done() && gc_marked_objs < budget && step_elements < elements) {
+        gc_object* p = partial;
+        if (p) {
+            tracing = p;
+            p->mark();  // its next piece; the array itself is black already
+        } else {
+            p = gc_queued_list.succ;
+            tracing = p;
+            trace(p);
+        }
+        tracing = nullptr;
     }
 }
 
@@ -260,13 +302,12 @@ void gc_collect() {
     bool full = gc_force_sweep || growth > kGcFullGrowth;
 
     if (full) {
-        trace_queue(0x7fffffff);
+        trace_queue(INT_MAX, INT_MAX);
     } else {
-        trace_queue(gc_marked_objs + kGcStepObjects);
+        trace_queue(gc_marked_objs + kGcStepObjects, kGcStepElements);
     }
 
-    bool queue_empty = gc_queued_list.succ == &gc_queued_list;
-    if (queue_empty && (growth > kGcSweepGrowth || full) && gc_unmarked_list.succ != &gc_unmarked_list) {
+    if (marking_done() && (growth > kGcSweepGrowth || full) && gc_unmarked_list.succ != &gc_unmarked_list) {
         sweep();
         last_alloced = gc_alloced_bytes;
     }
@@ -309,8 +350,12 @@ int gc_list_count(const gc_object& head) {
 
 bool Object::Equals(Object* other) { return other == this; }
 
+// The order of the addresses: their difference does not fit an int on a 64-bit
+// heap, and a truncated one can be 0 or of the wrong sign.
 int Object::Compare(Object* other) {
-    return static_cast<int>(reinterpret_cast<std::intptr_t>(this) - reinterpret_cast<std::intptr_t>(other));
+    std::uintptr_t self = reinterpret_cast<std::uintptr_t>(this);
+    std::uintptr_t that = reinterpret_cast<std::uintptr_t>(other);
+    return self < that ? -1 : (self > that ? 1 : 0);
 }
 
 String Object::debug() { return String("+Object\n"); }

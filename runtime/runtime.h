@@ -67,6 +67,7 @@ constexpr int kGcStepObjects = 2500;                 // objects marked per incre
 constexpr int kGcSweepGrowth = 4 * 1024 * 1024;      // growth that makes a finished cycle sweep
 constexpr int kGcFullGrowth = 64 * 1024 * 1024;      // growth that forces a full collection
 constexpr int kGcCachedMax = 56;                     // largest block size kept in gc_cache
+constexpr int kGcArrayPiece = 256;                   // elements of a large array traced at a time
 
 void gc_init1();                 // empty the four lists
 void gc_init2();                 // queue the roots (the root marker)
@@ -82,6 +83,15 @@ void gc_mark_q(gc_object* p);
 // Mark at once (black it and trace it now), used for the elements of object arrays.
 void gc_mark(gc_object* p);
 void gc_mark_array(int count, gc_object* const* elements);
+
+// The elements [from, to) of an array of `count` references that its mark() traces
+// now. A step tracing the array from the queue gets the next piece of at most
+// kGcArrayPiece elements and the collector calls mark() again for the rest, in this
+// step or a later one; a nested or outside call gets the whole array.
+struct gc_piece {
+    int from, to;
+};
+gc_piece gc_array_piece(gc_object* owner, int count);
 
 // True when p is a live collected object: found on the unmarked, queued or marked
 // list. Used where an address arrives from outside (the debugger's "@").
@@ -214,7 +224,8 @@ public:
         void mark() override {
             if constexpr (std::is_pointer_v<T>) {
                 T* d = data();
-                for (int i = 0; i < length; ++i) gc_mark(d[i]);
+                gc_piece piece = gc_array_piece(this, length);
+                for (int i = piece.from; i < piece.to; ++i) gc_mark(d[i]);
             }
         }
 

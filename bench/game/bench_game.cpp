@@ -10,6 +10,8 @@
 //                                 (no GL)
 //   bench_game pacing DATA SECS   updates per rendered frame of the host's loop on
 //                                 a simulated clock, with injected stalls (no GL)
+//   bench_game frametime DATA K WxH  the wall-clock time of every screen's frames in a
+//                                 GL window of W x H, the rasteriser's work included
 //
 // Each prints its part of the benchmark report as Markdown on standard output
 // ("cost" prints tab-separated lines for run.sh to join with callgrind's counts).
@@ -23,6 +25,8 @@
 #include <map>
 #include <string>
 #include <vector>
+
+#include <GL/gl.h>
 
 #include "bench/game/alloc_counter.h"
 #include "bench/game/least_draw_calls.h"
@@ -91,9 +95,9 @@ public:
         const int n = FramesFor(frames_, room);
         for (int f = 0; f < n; ++f) {
             s.Tick();
-            g->batchObserver = &least;
+            gxtkTestHooks::batchObserver = &least;
             s.Render();
-            g->batchObserver = nullptr;
+            gxtkTestHooks::batchObserver = nullptr;
             const int calls = g->frameDrawCalls;
             const int fewest = least.FrameTotal();
             minCalls = std::min(minCalls, calls);
@@ -228,7 +232,7 @@ public:
 
     void At(const std::string& screen, Session& s, int room) override {
         const int n = FramesFor(frames_, room, 2);
-        app->graphics->submitDraws = false;  // draw calls made up and counted, never handed to GL
+        gxtkTestHooks::submitDraws = false;  // draw calls made up and counted, never handed to GL
         CALLGRIND_ZERO_STATS;
         s.beforeUpdate = [] { CALLGRIND_TOGGLE_COLLECT; };
         s.afterUpdate = [] { CALLGRIND_TOGGLE_COLLECT; };
@@ -306,6 +310,44 @@ int RunGc(Session& s, long long tickCount) {
     std::printf("**Budget: 99th percentile under %.0f ms (%.4f ms): %s. Maximum under %.0f ms (%.4f ms): %s.**\n\n",
                 kGcP99BudgetMs, p99, Verdict(p99 < kGcP99BudgetMs), kGcMaxBudgetMs, max,
                 Verdict(max < kGcMaxBudgetMs));
+    return 0;
+}
+
+// ---------------------------------------------------------------------------
+// Frame time at a window size
+// ---------------------------------------------------------------------------
+
+// Each frame is timed from the render's start to the end of glFinish after the
+// swap, so the software rasteriser's work for the frame is inside it; the update
+// before it is not. Prints one tab-separated line per screen for run.sh to join:
+// "frametime SCREEN FRAMES MEDIAN_MS P99_MS MAX_MS".
+class FrameTimeProbe : public Probe {
+public:
+    explicit FrameTimeProbe(int frames) : frames_(frames) {}
+
+    void At(const std::string& screen, Session& s, int room) override {
+        std::vector<double> ms;
+        const int n = FramesFor(frames_, room);
+        for (int f = 0; f < n; ++f) {
+            s.Tick();
+            const Clock::time_point start = Clock::now();
+            s.Render();
+            glFinish();
+            ms.push_back(std::chrono::duration<double, std::milli>(Clock::now() - start).count());
+        }
+        std::printf("frametime\t%s\t%d\t%.2f\t%.2f\t%.2f\n", screen.c_str(), n, Percentile(ms, 0.5),
+                    Percentile(ms, 0.99), Percentile(ms, 1.0));
+    }
+
+private:
+    int frames_;
+};
+
+// A screen the tour cannot reach at this window shape is reported, not an error.
+int RunFrameTime(Session& s, int frames) {
+    FrameTimeProbe probe(frames);
+    std::string why;
+    if (!benchgame::Tour(s, probe, &why)) std::printf("frametime-stopped\t%s\n", why.c_str());
     return 0;
 }
 
@@ -446,16 +488,18 @@ int RunPacing(Session& s, double seconds) {
 }
 
 int Usage() {
-    std::fprintf(stderr, "usage: bench_game drawcalls|allocs|cost|gc|pacing DATA_DIR COUNT\n");
+    std::fprintf(stderr, "usage: bench_game drawcalls|allocs|cost|gc|pacing DATA_DIR COUNT\n"
+                         "       bench_game frametime DATA_DIR COUNT WIDTHxHEIGHT\n");
     return 2;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 4) return Usage();
+    if (argc != 4 && argc != 5) return Usage();
     const std::string mode = argv[1];
     benchgame::Options options;
+    if (argc == 5 && std::sscanf(argv[4], "%dx%d", &options.width, &options.height) != 2) return Usage();
     options.dataDir = argv[2];
     const double count = std::atof(argv[3]);
     if (count <= 0) return Usage();
@@ -465,7 +509,7 @@ int main(int argc, char** argv) {
     // pixels (without a context every GL call lands in the library's no-op dispatch).
     // The cost run has no sound either, whose mixer thread would otherwise be counted
     // with the game.
-    options.gl = mode == "drawcalls";
+    options.gl = mode == "drawcalls" || mode == "frametime";
     options.audio = mode != "cost";
     Session session;
     std::string why;
@@ -479,5 +523,6 @@ int main(int argc, char** argv) {
     if (mode == "cost") return RunCost(session, n);
     if (mode == "gc") return RunGc(session, static_cast<long long>(count));
     if (mode == "pacing") return RunPacing(session, count);
+    if (mode == "frametime") return RunFrameTime(session, n);
     return Usage();
 }

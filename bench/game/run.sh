@@ -4,8 +4,8 @@
 # The game's own work, measured on the real game object with the build's generated
 # data, written as OUT_DIR/game.md: draw calls per frame against the fewest
 # possible, instructions per update tick and per replayed display-list record
-# (callgrind), heap allocations per tick and frame, collector pauses in play, and
-# the main loop's frame pacing. bench/run.sh calls it with a display already set;
+# (callgrind), heap allocations per tick and frame, collector pauses in play, the
+# main loop's frame pacing, and every screen's frame time at three window sizes. bench/run.sh calls it with a display already set;
 # run on its own without one, it starts the draw-call count (the only measurement
 # that renders into a GL window) under xvfb-run.
 # Exits non-zero only when it could not run; a missed budget is reported, not an
@@ -87,6 +87,47 @@ else
 fi
 run gc "$BIN" gc "$DATA" "$GC_TICKS"
 run pacing "$BIN" pacing "$DATA" "$PACING_SECONDS"
+# The design size, the largest art tier at 4:3, and a 1920x1080 window.
+FRAME_SIZES="640x480 1440x1080 1920x1080"
+FRAME_BUDGET_MS=16.7
+for size in $FRAME_SIZES; do
+    run "frametime-$size" with_display "$BIN" frametime "$DATA" "$FRAMES" "$size"
+done
+
+# One row per screen: its median and 99th percentile at each size, and the verdict
+# on the median at 1920x1080.
+frame_table() {
+    local header="| Screen" rule="|---"
+    for size in $FRAME_SIZES; do
+        header+=" | $size median ms | $size p99 ms"
+        rule+="|---:|---:"
+    done
+    echo "$header | Verdict (median at 1920x1080 under $FRAME_BUDGET_MS ms) |"
+    echo "$rule|---|"
+    awk -F'\t' -v sizes="$FRAME_SIZES" -v budget="$FRAME_BUDGET_MS" '
+        FNR == 1 { file++ }
+        $1 == "frametime" { if (!($2 in seen)) { seen[$2] = 1; order[++n] = $2 }
+                            med[file, $2] = $4; p99[file, $2] = $5 }
+        END {
+            k = split(sizes, size, " ")
+            for (i = 1; i <= n; i++) {
+                s = order[i]; line = "| " s
+                for (f = 1; f <= k; f++) {
+                    if ((f, s) in med) line = line " | " med[f, s] " | " p99[f, s]
+                    else line = line " | not reached | "
+                }
+                if ((k, s) in med) verdict = (med[k, s] < budget) ? "met" : "missed"
+                else verdict = "not measured"
+                print line " | " verdict " |"
+            }
+        }' $(for size in $FRAME_SIZES; do echo "$WORK/frametime-$size.out"; done)
+    echo
+    for size in $FRAME_SIZES; do
+        awk -F'\t' -v size="$size" '$1 == "frametime-stopped" {
+            printf "- At %s the tour stopped: %s; the screens after it were not reached.\n", size, $2 }' \
+            "$WORK/frametime-$size.out"
+    done
+}
 
 # The callgrind dumps, one per pass: "update SCREEN" or "render SCREEN" and its
 # instruction count.
@@ -131,7 +172,7 @@ cost_table() {
     echo "collection switched on only inside \`m_OnUpdate\`, then $COST_FRAMES more ticks each followed by a render,"
     echo "with collection on only inside \`m_OnRender\` (the clear, the fit and the replay; the drawing context is"
     echo "opened outside it, as the host does). The CPU side alone is counted: the graphics device makes up and"
-    echo "counts every draw call exactly as it would (its \`submitDraws\` switch off) but hands none to OpenGL, and"
+    echo "counts every draw call exactly as it would (the test build's \`gxtkTestHooks::submitDraws\` switch off) but hands none to OpenGL, and"
     echo "the run has no GL context at all, so the driver does no work anywhere; the textures' names are simply 0."
     echo "It has no sound device either, whose mixer thread would otherwise be counted with the game. Instructions"
     echo "per record are the whole render divided by the records it replayed, so the frame's fixed work (the"
@@ -151,11 +192,22 @@ cost_table() {
     cat "$WORK/allocs.out"
     cat "$WORK/gc.out"
     cat "$WORK/pacing.out"
+    echo "### Frame time by window size"
+    echo
+    echo "The real game object's frames in a real GL window of each size (llvmpipe, the software rasteriser,"
+    echo "under Xvfb), on the same tour of screens: each frame is timed from the start of the render to the end"
+    echo "of \`glFinish\` after the buffer swap, so the rasteriser's work for the frame is inside it (the update"
+    echo "before it is not). $FRAMES frames a screen (fewer on the loading screen, which ends); a sheet's first"
+    echo "frame includes its decode. 1920x1080 takes the largest tier of the art (\"-hd2\"); so does 1440x1080,"
+    echo "the same height at the design's 4:3 shape. Wall-clock times on a shared machine."
+    echo
+    frame_table
+    echo
     echo "### Run"
     echo
     echo "| Measurement | Seconds |"
     echo "|---|---|"
-    for name in drawcalls cost allocs gc pacing; do
+    for name in drawcalls cost allocs gc pacing $(for size in $FRAME_SIZES; do echo "frametime-$size"; done); do
         echo "| $name | ${SECONDS_TAKEN[$name]} |"
     done
     echo

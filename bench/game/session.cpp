@@ -130,6 +130,8 @@ bool Session::Open(const Options& options, std::string* why) {
         *why = "cannot prepare " + work_;
         return false;
     }
+    window_.width = options.width;
+    window_.height = options.height;
     if (options.gl) {
         window_.window = OpenGlWindow(window_.width, window_.height);
         if (!window_.window) {
@@ -253,6 +255,16 @@ bool Session::SelectMachine(int machine) {
 bool Session::StartMachine(int machine) {
     if (game->state != kScreenMenu || !SelectMachine(machine)) return false;
     TapAt(kx_Tumbleroo_jscrw * kMenuListX, kx_Tumbleroo_jscrh * kMenuBand);
+    if (game->state == 1) {
+        // In a window of another shape than the design's the list can start out of
+        // the band (it was placed for the design's height): a key's move away and
+        // back centres the selection on the band, where the tap goes again.
+        const int away = machine < kMachineCount ? kKeyDown : kKeyUp;
+        TapKey(away);
+        TapKey(away == kKeyDown ? kKeyUp : kKeyDown);
+        Frame(kSettleTicks);
+        TapAt(kx_Tumbleroo_jscrw * kMenuListX, kx_Tumbleroo_jscrh * kMenuBand);
+    }
     const bool started =
         TickUntil([this] { return game->state == kScreenPlay && game->loadStep == 0; }, kStartLimit);
     Frame(kSettleTicks);

@@ -24,6 +24,7 @@ struct Options {
     std::string dataDir;  // the build's generated data/
     bool gl = true;       // a real GL window, or none
     bool audio = true;    // OpenAL (the null backend under ALSOFT_CONF), or none
+    int width = 640, height = 480;  // the window the game is given
 };
 
 // The window layer the game sees: a clock that only moves when told, a fixed

@@ -204,10 +204,15 @@ int kx_Tumbleroo_MyApp::m_ReplayRecord(int r) {
     const float* rec = drawList.Data() + r;
     const float kind = rec[REC_KIND];
     const kx_graphics_GraphicsContext& ctx = *kx_graphics_context;
-    if (rec[REC_R] != ctx.colorR || rec[REC_G] != ctx.colorG || rec[REC_B] != ctx.colorB) {
+    const bool colour = rec[REC_R] != ctx.colorR || rec[REC_G] != ctx.colorG || rec[REC_B] != ctx.colorB;
+    const bool alpha = rec[REC_ALPHA] != ctx.alpha;
+    if (colour && alpha) {
+        kx_graphics_SetColorAndAlpha(rec[REC_R], rec[REC_G], rec[REC_B], rec[REC_ALPHA]);
+    } else if (colour) {
         kx_graphics_SetColor(rec[REC_R], rec[REC_G], rec[REC_B]);
+    } else if (alpha) {
+        kx_graphics_SetAlpha(rec[REC_ALPHA]);
     }
-    if (rec[REC_ALPHA] != ctx.alpha) kx_graphics_SetAlpha(rec[REC_ALPHA]);
     const float x = rec[REC_X] * scaleX;
     const float y = rec[REC_Y] * scaleY;
     if (kind > -1) {

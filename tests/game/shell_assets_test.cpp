@@ -105,6 +105,38 @@ TEST_F(ShellAssets, TheLoaderTakesOneStepPerTickAndShowsTheLoadingScreen) {
     EXPECT_EQ(RunLoader(), 29);
 }
 
+// Only what a frame draws is decoded for it: the loading screen shows the logo
+// alone, so the sheets the loader reads meanwhile keep waiting for their first
+// draw, and the menu's first frame decodes the ones it draws.
+TEST_F(ShellAssets, ASheetIsDecodedAtItsFirstDrawAndTheLoadingStepsStayTheSame) {
+    constexpr int kLogo = 93, kIcons = 97, kButtons = 95;
+    auto decoded = [this](int slot) {
+        kx_graphics_Image* image = game->images[slot];
+        return image && image->surface->texture != 0;
+    };
+    Tick();  // step 1 reads the icons
+    Render();
+    ASSERT_NE(game->images[kIcons], nullptr);
+    EXPECT_GT(game->images[kIcons]->surface->Width(), 0);  // its size is known
+    EXPECT_TRUE(decoded(kLogo));
+    EXPECT_FALSE(decoded(kIcons));
+    EXPECT_EQ(RunLoader(), 28);  // the remaining steps, one per tick, as before
+    for (int i = 0; i < 3; ++i) Render();
+    EXPECT_FALSE(decoded(kButtons));
+    Tick();  // the menu
+    ASSERT_EQ(game->state, 1);
+    Render();
+    int menuSheets = 0;
+    for (int i = 0; i < game->drawCount; ++i) {
+        const int kind = static_cast<int>(Rec(i).kind);
+        if (kind >= 0 && game->images[kind]) {
+            EXPECT_TRUE(decoded(kind)) << "slot " << kind << " drawn but not decoded";
+            ++menuSheets;
+        }
+    }
+    EXPECT_GT(menuSheets, 0);
+}
+
 TEST_F(ShellAssets, SoundFileNamesHaveAtLeastThreeDigits) {
     EXPECT_EQ(game->m_SfxFileName(5), String("sfx/005.wav"));
     EXPECT_EQ(game->m_SfxFileName(42), String("sfx/042.wav"));

@@ -13,7 +13,10 @@
 #include <iterator>
 #include <string>
 
+#include <AL/alc.h>
+
 #include "host/app.h"
+#include "host/audio_open.h"
 #include "host/input.h"
 #include "media/audio_device.h"
 #include "media/graphics.h"
@@ -93,17 +96,16 @@ protected:
     [[noreturn]] void RunHostMain(const char* option = nullptr) {
         if (!std::freopen(outPath.c_str(), "w", stdout)) _exit(100);
         if (chdir(dir.path().c_str()) != 0) _exit(100);
-        // A fresh process starts its collector from nothing; the forked child of this
-        // test program has the parent's counts of objects its start-up (gc_init1)
-        // no longer lists, which would let it sweep bytes it cannot find.
-        gc_alloced_bytes = gc_marked_bytes = gc_marked_objs = gc_free_bytes = 0;
         char name[] = "tumbleroo";
         std::string optionText = option ? option : "";
         char* argv[] = {name, option ? &optionText[0] : nullptr, nullptr};
         int result = HostMain(option ? 2 : 1, argv);
         std::fflush(stdout);
-        // The window library is released exactly when it was started.
+        std::fflush(stderr);
+        // The window library is released exactly when it was started, and the sound
+        // device whenever it was opened.
         if (win.terminated != (win.initOk ? 1 : 0)) _exit(101);
+        if (alcDevice || alcContext) _exit(106);
         _exit(result & 0xff);
     }
 
@@ -126,7 +128,7 @@ TEST_F(Startup, OpensTheWindowCentredAndTitledThenCleansUpAfterClosing) {
 // The window is shown fullscreen before the game draws its first frame.
 TEST_F(Startup, FullscreenOptionFillsTheMonitorBeforeTheFirstFrameAndIsRemembered) {
     win.onFullscreen = [this] {
-        if (win.swaps != 0) _exit(106);
+        if (win.swaps != 0) _exit(108);
     };
     win.onEvents = [this](const char*) {
         if (win.fullscreenOn != 0) _exit(107);
@@ -134,6 +136,16 @@ TEST_F(Startup, FullscreenOptionFillsTheMonitorBeforeTheFirstFrameAndIsRemembere
     };
     EXPECT_EXIT(RunHostMain("--fullscreen"), ::testing::ExitedWithCode(0), "");
     EXPECT_EQ(ReadFile(dir.path() + "/.tumbleroo-settings"), "window=fullscreen\n");
+}
+
+TEST_F(Startup, WithASoundDeviceNothingIsPrintedAndTheDeviceIsClosedAtTheEnd) {
+    setenv("ALSOFT_CONF", TUMBLEROO_SOURCE_DIR "/tests/support/alsoft-null.conf", 1);
+    win.onEvents = [this](const char*) {
+        if (!alcDevice || !alcContext || alcGetCurrentContext() != alcContext) _exit(107);
+        win.opened = false;
+    };
+    EXPECT_EXIT(RunHostMain(), ::testing::ExitedWithCode(0), "");
+    EXPECT_EQ(Printed(), "");
 }
 
 TEST_F(Startup, CentresWithTruncatingSignedDivisionOnASmallDesktop) {
@@ -168,6 +180,47 @@ TEST_F(Startup, ARuntimeErrorUnwindEndsTheProgramSilently) {
     win.onEvents = [](const char*) { throw "unwinding"; };
     EXPECT_EXIT(RunHostMain(), ::testing::ExitedWithCode(0), "");
     EXPECT_EQ(Printed(), "alcOpenDevice failed\n");
+}
+
+// A device name no system has, on the ALSA backend: the sound library fails to
+// open it whatever the machine's cards, and ALSA and the library complain on
+// standard error unless start-up quiets them.
+class StartupWithoutAlsaDevice : public Startup {
+protected:
+    std::string errPath;
+    void SetUp() override {
+        Startup::SetUp();
+        errPath = dir.path() + "/stderr.txt";
+        std::string conf = dir.path() + "/alsa-missing.conf";
+        std::ofstream(conf) << "[general]\ndrivers = alsa\n[alsa]\ndevice = tumbleroo-no-such-pcm\n";
+        setenv("ALSOFT_CONF", conf.c_str(), 1);
+        unsetenv("ALSOFT_LOGLEVEL");
+    }
+    std::string Complaints() { return ReadFile(errPath); }
+};
+
+TEST_F(StartupWithoutAlsaDevice, ThePlayerSeesOneLineAndNoSoundLibraryErrors) {
+    // The same opening without start-up's care shows the noise this is about.
+    EXPECT_EXIT(
+        {
+            if (!std::freopen(errPath.c_str(), "w", stderr)) _exit(100);
+            bool opened = alcOpenDevice(nullptr) != nullptr;
+            std::fflush(stderr);
+            _exit(opened ? 1 : 0);
+        },
+        ::testing::ExitedWithCode(0), "");
+    if (Complaints().find("ALSA lib") == std::string::npos) GTEST_SKIP() << "no ALSA library to quiet here";
+    ASSERT_NE(Complaints().find("AL lib"), std::string::npos);
+
+    win.onEvents = [this](const char*) { win.opened = false; };
+    EXPECT_EXIT(
+        {
+            if (!std::freopen(errPath.c_str(), "w", stderr)) _exit(100);
+            RunHostMain();
+        },
+        ::testing::ExitedWithCode(0), "");
+    EXPECT_EQ(Printed(), "alcOpenDevice failed\n");
+    EXPECT_EQ(Complaints(), "");
 }
 
 TEST(StartupGlobals, InitialiseTheDevicesToNullAndCreateTheContextAndRoots) {

@@ -57,13 +57,13 @@ protected:
         ASSERT_NE(s2, nullptr);
     }
     void TearDown() override {
-        device->batchObserver = nullptr;
+        gxtkTestHooks::batchObserver = nullptr;
         DeviceTest::TearDown();
     }
     // A new frame with `observer` watching it from its start.
     void StartFrame(gxtkBatchObserver* observer) {
         device->EndRender();
-        device->batchObserver = observer;
+        gxtkTestHooks::batchObserver = observer;
         device->BeginRender();
     }
     // Ends the frame and checks the device drew exactly the fewest calls possible.

@@ -170,7 +170,7 @@ protected:
         device->Cls(0, 0, 0);
     }
     void TearDown() override {
-        gxtkSurface::simulatedAllocationFailures = 0;
+        gxtkTestHooks::simulatedAllocationFailures = 0;
         kx_graphics_renderDevice = nullptr;
         glfw2::SetBackend(nullptr);
     }

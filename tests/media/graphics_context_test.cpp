@@ -570,6 +570,7 @@ TEST_F(ImageTest, ImagesKeepTheirSurfaceFramesAndSourceAliveAndDeadOnesFreeTheir
     kx_graphics_Image* grid = Grid("keep.png", 32, 32, 16, 16, 4, 0);
     kx_graphics_Image* dead = Strip("dead.png", 8, 8, 1, 0);
     ASSERT_TRUE(grid && dead);
+    ASSERT_TRUE(dead->surface->EnsureTexture());  // as its first draw would
     const unsigned int deadTexture = dead->surface->texture;
     ASSERT_TRUE(glIsTexture(deadTexture));
 

@@ -59,7 +59,11 @@ void WriteHostileHeader(const std::string& file, uint32_t w, uint32_t h) {
 
 class SurfaceTest : public DeviceTest {
 protected:
-    gxtkSurface* Load(const std::string& file) { return device->LoadSurface(String(file.c_str())); }
+    // Loads and uploads at once, as the first draw would; null when either fails.
+    gxtkSurface* Load(const std::string& file) {
+        gxtkSurface* s = device->LoadSurface(String(file.c_str()));
+        return s && s->EnsureTexture() ? s : nullptr;
+    }
     TempDir dir;
 };
 
@@ -128,10 +132,10 @@ TEST_F(SurfaceTest, RefusedSizeFallsBackToAPowerOfTwoTextureAndDrawsIdentically)
     device->Flush();
     const std::vector<unsigned char> first = gltest::ReadWindowRgb();
 
-    gxtkSurface::simulatedAllocationFailures = 1;
+    gxtkTestHooks::simulatedAllocationFailures = 1;
     gxtkSurface* padded = Load(file);
     ASSERT_NE(padded, nullptr);
-    EXPECT_EQ(gxtkSurface::simulatedAllocationFailures, 0);
+    EXPECT_EQ(gxtkTestHooks::simulatedAllocationFailures, 0);
     EXPECT_FLOAT_EQ(padded->uScale, 1.0f / 128);
     EXPECT_FLOAT_EQ(padded->vScale, 1.0f / 64);
     int tw = 0, th = 0;
@@ -156,9 +160,9 @@ TEST_F(SurfaceTest, RefusedSizeFallsBackToAPowerOfTwoTextureAndDrawsIdentically)
 TEST_F(SurfaceTest, SurfaceIsRefusedWhenBothAllocationsFail) {
     const std::string file = dir.File("small.png");
     ASSERT_TRUE(WritePng(file, 3, 3, 4, Solid(3, 3, {1, 2, 3, 255})));
-    gxtkSurface::simulatedAllocationFailures = 2;
+    gxtkTestHooks::simulatedAllocationFailures = 2;
     EXPECT_EQ(Load(file), nullptr);
-    EXPECT_EQ(gxtkSurface::simulatedAllocationFailures, 0);
+    EXPECT_EQ(gxtkTestHooks::simulatedAllocationFailures, 0);
 }
 
 TEST_F(SurfaceTest, StaleGlErrorIsNotTakenForARefusedAllocation) {
@@ -169,6 +173,54 @@ TEST_F(SurfaceTest, StaleGlErrorIsNotTakenForARefusedAllocation) {
     ASSERT_NE(s, nullptr);
     EXPECT_FLOAT_EQ(s->uScale, 1.0f / 3);
     EXPECT_FLOAT_EQ(s->vScale, 1.0f / 5);
+}
+
+// ---------------------------------------------------------------------------
+// Decoding at the first draw
+// ---------------------------------------------------------------------------
+
+TEST_F(SurfaceTest, LoadingReadsTheSizeAndTheFirstDrawDecodesAndUploads) {
+    const std::string file = dir.File("later.png");
+    ASSERT_TRUE(WritePng(file, 4, 2, 4, Solid(4, 2, {0, 200, 0, 255})));
+    gc_force_sweep = false;
+    gxtkSurface* s = device->LoadSurface(String(file.c_str()));
+    ASSERT_NE(s, nullptr);
+    EXPECT_TRUE(gc_force_sweep);
+    EXPECT_EQ(s->Width(), 4);
+    EXPECT_EQ(s->Height(), 2);
+    EXPECT_EQ(s->texture, 0u) << "decoded before anything drew it";
+    EXPECT_EQ(s->pixels, nullptr);
+
+    device->DrawSurface2(s, 10, 10, 0, 0, 4, 2);
+    EXPECT_NE(s->texture, 0u);
+    EXPECT_EQ(s->depth, 4);
+    EXPECT_EQ(Pixel(13, 11), (Rgb{0, 200, 0}));
+    const unsigned int texture = s->texture;
+    device->DrawSurface(s, 20, 20);
+    EXPECT_EQ(s->texture, texture) << "decoded twice";
+    EXPECT_EQ(Pixel(23, 21), (Rgb{0, 200, 0}));
+    gc_force_sweep = false;
+}
+
+TEST_F(SurfaceTest, AFileSpoiltBetweenLoadAndFirstDrawDrawsNothing) {
+    const std::string file = dir.File("spoilt.png"), other = dir.File("other.png");
+    ASSERT_TRUE(WritePng(file, 4, 4, 4, Solid(4, 4, {250, 0, 0, 255})));
+    ASSERT_TRUE(WritePng(other, 8, 8, 4, Solid(8, 8, {250, 0, 0, 255})));
+    gxtkSurface* resized = device->LoadSurface(String(file.c_str()));
+    gxtkSurface* gone = device->LoadSurface(String(other.c_str()));
+    ASSERT_TRUE(resized && gone);
+    // The same file name now holds an image of another size, and the other is gone.
+    ASSERT_TRUE(WritePng(file, 2, 2, 4, Solid(2, 2, {250, 0, 0, 255})));
+    std::remove(other.c_str());
+    for (int i = 0; i < 2; ++i) {
+        device->DrawSurface(resized, 0, 0);
+        device->DrawSurfaceCorners(gone, 30, 0, 38, 0, 38, 8, 30, 8, 0, 0, 8, 8);
+    }
+    EXPECT_FALSE(resized->EnsureTexture());
+    EXPECT_FALSE(gone->EnsureTexture());
+    EXPECT_EQ(Pixel(1, 1), (Rgb{0, 0, 0}));
+    EXPECT_EQ(Pixel(33, 3), (Rgb{0, 0, 0}));
+    EXPECT_EQ(device->frameDrawCalls, 0);
 }
 
 // ---------------------------------------------------------------------------

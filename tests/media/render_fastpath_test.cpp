@@ -166,15 +166,23 @@ TEST_F(FastPath, RepeatedColourAndAlphaKeepThePackedColourRight) {
     device->SetColor(0, 0, 0);
     device->SetColor(200, 100, 50);
     EXPECT_EQ(device->packedColor, 0xff3264c8u);
+    // Both at once pack as the two calls one after the other.
+    device->SetColorAndAlpha(10, 20, 30, 0.5f);
+    EXPECT_EQ(device->packedColor, 0x7f0f0a05u);
+    device->SetColor(200, 100, 50);
+    device->SetAlpha(0.5f);
+    EXPECT_EQ(device->packedColor, half);
+    device->SetColorAndAlpha(200, 100, 50, 0.5f);
+    EXPECT_EQ(device->packedColor, half);
 }
 
 TEST_F(FastPath, DrawCallsThatAreNotSubmittedAreCountedButDrawNothing) {
-    device->submitDraws = false;
+    gxtkTestHooks::submitDraws = false;
     device->SetColor(255, 0, 0);
     device->DrawRect(10, 10, 20, 20);
     device->Flush();
     const int counted = device->frameDrawCalls;
-    device->submitDraws = true;
+    gxtkTestHooks::submitDraws = true;
     EXPECT_EQ(counted, 1);
     EXPECT_EQ(ReadRgb(15, 15), kBlack);
     device->DrawRect(10, 10, 20, 20);

@@ -3,6 +3,11 @@
 // arrays; bounded heap under churn.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdlib>
+
 #include "runtime/runtime.h"
 
 namespace {
@@ -133,17 +138,48 @@ TEST_F(Collector, NoSweepBelowFourMegabytesOfGrowth) {
     EXPECT_EQ(Node::destroyed, 1000);
 }
 
-TEST_F(Collector, IncrementalStepMarksAboutTwoThousandFiveHundredObjects) {
+TEST_F(Collector, LargeArrayIsTracedInPiecesAcrossSteps) {
     gc_assign(g_root, new Node());
     Array<Node*> kids(6000);
     gc_assign(g_root->children, kids);
     for (int i = 0; i < 6000; ++i) gc_assign(kids[i], new Node());
     full_collection();
-    // After the sweep only the root is queued; tracing it marks its array, whose
-    // elements are marked at once, so one step overshoots its budget.
+    // After the sweep only the root is queued. Its array's elements are marked in
+    // pieces, so a step stops near its budget instead of marking all 6002.
     gc_collect();
     EXPECT_EQ(gc_list_count(gc_queued_list), 0);
-    EXPECT_GE(gc_marked_objs, 6002);
+    EXPECT_GE(gc_marked_objs, kGcStepObjects);
+    EXPECT_LE(gc_marked_objs, kGcStepObjects + kGcArrayPiece + 2);
+    gc_collect();
+    EXPECT_LE(gc_marked_objs, 2 * (kGcStepObjects + kGcArrayPiece) + 2);
+    for (int i = 0; i < 3; ++i) gc_collect();
+    EXPECT_EQ(gc_marked_objs, 6002);
+    full_collection();
+    EXPECT_EQ(Node::destroyed, 0);
+}
+
+TEST_F(Collector, StepOverAnArrayOfBlackElementsIsBounded) {
+    // Every element is one object, so after the first piece marks it the rest of
+    // the array marks nothing; the step must still stop after a bounded visit.
+    gc_assign(g_root, new Node());
+    Array<Node*> same(200000);
+    gc_assign(g_root->children, same);
+    gc_assign(same[0], new Node());
+    for (int i = 1; i < 200000; ++i) same[i] = same[0];
+    full_collection();
+    gc_collect();
+    EXPECT_LT(gc_marked_objs, 10);
+    int steps = 1;
+    int lastMarkbit = gc_markbit;
+    while (gc_markbit == lastMarkbit && steps < 1000) {
+        Array<int> junk(kGcSweepGrowth / 16);  // growth for the cycle to end in a sweep
+        gc_collect();
+        ++steps;
+    }
+    // 200,000 elements, at most 4 x 2500 visited a step.
+    EXPECT_GE(steps, 200000 / (4 * kGcStepObjects));
+    EXPECT_LT(steps, 1000);
+    EXPECT_EQ(Node::destroyed, 0);
 }
 
 TEST_F(Collector, ChurnKeepsTheHeapBounded) {
@@ -180,7 +216,35 @@ TEST_F(Collector, ObjectIdentity) {
     EXPECT_FALSE(a->Equals(b));
     EXPECT_EQ(a->Compare(a), 0);
     EXPECT_NE(a->Compare(b), 0);
+    EXPECT_EQ(a->Compare(b), -b->Compare(a));
     EXPECT_EQ(a->debug().ToUtf8(), "+Object\n");
+}
+
+TEST_F(Collector, CompareOrdersAddressesFurtherApartThanAnInt) {
+    // Compare never reads the other object, so an address 4 GiB (and 2 GiB) away
+    // stands for an object elsewhere on a large heap.
+    Node* a = new Node();
+    auto far = [a](std::uintptr_t delta) {
+        return reinterpret_cast<Object*>(reinterpret_cast<std::uintptr_t>(a) + delta);
+    };
+    EXPECT_LT(a->Compare(far(std::uintptr_t{1} << 32)), 0);
+    EXPECT_LT(a->Compare(far(std::uintptr_t{1} << 31)), 0);
+    EXPECT_GT(a->Compare(far(-(std::uintptr_t{1} << 32))), 0);
+}
+
+using CollectorDeathTest = Collector;
+
+TEST_F(CollectorDeathTest, DeadBytesWithoutDeadObjectsStopTheProgram) {
+    // The line goes to standard output; the child sends it to standard error, where
+    // the death test reads it.
+    EXPECT_EXIT(
+        {
+            dup2(2, 1);
+            gc_free_bytes += 64;
+            gc_flush_free(gc_free_bytes);
+            std::exit(0);
+        },
+        testing::ExitedWithCode(255), "ERROR:p=0x[0-9a-f]+ gc_free_bytes=64");
 }
 
 TEST_F(Collector, ForgedAddressIsNotLive) {
