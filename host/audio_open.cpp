@@ -4,7 +4,9 @@
 // library and finishes it before the game object, which is the first to use sound.
 #include "host/audio_open.h"
 
+#ifndef _WIN32
 #include <dlfcn.h>
+#endif
 
 #include <cstdlib>
 #include <system_error>
@@ -15,6 +17,14 @@
 
 namespace {
 
+#ifdef _WIN32
+// The Windows build's own mixer stands in for the sound library and prints
+// nothing of its own: there is no log and no ALSA to quiet.
+void QuietSoundLibraryLog() {}
+struct QuietAlsa {
+    QuietAlsa() {}  // user-provided, so an instance is a scope guard like the real one
+};
+#else
 // Without a device the sound library logs its failed attempts and the ALSA
 // library prints each error of its configuration (eight lines on a machine
 // without a sound card) on standard error, before our own one line. A log level
@@ -46,6 +56,7 @@ public:
 private:
     AlsaSetHandler setHandler = nullptr;
 };
+#endif
 
 // Opens the default device and makes a context of it current; the failure's line
 // (printed later, on the main thread), or null.
