@@ -151,9 +151,6 @@ void gc_init1() {
     make_empty(gc_queued_list);
     make_empty(gc_marked_list);
     make_empty(gc_free_list);
-    // The counts describe the lists: empty lists count nothing, or a later sweep
-    // would look for bytes no list holds (a process forked after allocating).
-    gc_alloced_bytes = gc_marked_bytes = gc_marked_objs = gc_free_bytes = 0;
 }
 
 void gc_init2() { gc_mark(); }
