@@ -14,7 +14,7 @@
 namespace e2e {
 namespace {
 
-constexpr double kDiceGameSeconds = 150;
+constexpr double kDiceGameSeconds = 240;  // a hand in most turns: lives go slowly
 constexpr double kCometGameSeconds = 120;
 // The SPIN button's box (112 x 72 around kSpin) and the ring's band just outside it.
 constexpr int kRingAreaX = 544 - 80, kRingAreaY = 240 - 56, kRingAreaW = 160, kRingAreaH = 112;
@@ -32,6 +32,18 @@ int RingPixels(const Image& shot) {
         }
     }
     return n;
+}
+
+// A held die's HOLD button is blue (0, 80, 180); the unheld ones are red.
+bool AnyHoldShown(const Image& shot) {
+    int n = 0;
+    for (int y = 330; y < 385; ++y) {
+        for (int x = 30; x < 420; ++x) {
+            const Rgb c = shot.At(x, y);
+            if (c.b > 140 && c.r < 60 && c.g > 50 && c.g < 120) n += 1;
+        }
+    }
+    return n > 200;
 }
 
 bool StartByKey(Session& s, int machine, Image* playing) {
@@ -82,6 +94,7 @@ TEST(KeysPlay, AWholeDiceGameWithHoldsChosenByKeysEntersBothTables) {
 
     std::string saved;
     bool keptHold = false;
+    int holdsSeen = 0;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(kDiceGameSeconds);
     while (std::chrono::steady_clock::now() < deadline && !s.WaitForStateChange(seeded, 0, &saved)) {
         s.Key("space");
@@ -89,8 +102,10 @@ TEST(KeysPlay, AWholeDiceGameWithHoldsChosenByKeysEntersBothTables) {
         s.Key("Up");
         s.Key("Right");
         s.Key("space");
+        const Image held = s.Shot();
+        if (AnyHoldShown(held)) holdsSeen += 1;
         if (!keptHold) {
-            s.Keep(s.Shot(), "hold");
+            s.Keep(held, "hold");
             keptHold = true;
         }
         s.Key("Down");
@@ -98,6 +113,7 @@ TEST(KeysPlay, AWholeDiceGameWithHoldsChosenByKeysEntersBothTables) {
         s.WaitForStateChange(seeded, 1.5, &saved);
     }
     ASSERT_FALSE(saved.empty()) << "the game did not end and save";
+    EXPECT_GE(holdsSeen, 1) << "no die was ever held by keys";
     ParsedProgress p = ParseProgress(saved);
     ASSERT_TRUE(p.AllValid()) << saved;
     const int row = kDice - 1;
