@@ -111,7 +111,7 @@ int kx_Tumbleroo_Cometrow::Buttons() {
     const int ready = game.reels.reelsMoving == 0 && game.phase == kCometReady ? 1 : 0;
     static const String kSpinLabel("SPIN!");  // drawn every tick: made once
     const int spinPressed = game.m_AButton(spinAtX, game.spinY, kSpinLabel, ready, 1, 1);
-    controls.Add(game.lastButton, 0);
+    controls.Add(game.lastButton, 0, true);
     if (spinPressed != 0 && game.pointerUsed == 0 && ready == 1) {
         game.m_StartSpin();
         shipPos = kShipStart;

@@ -157,7 +157,7 @@ int kx_Tumbleroo_Cubewick::Dying() {
 // A spin puts the walker back in the lane and ends the power.
 int kx_Tumbleroo_Cubewick::SpinControl() {
     const int spun = game.m_SpinControl(game.phase == CW_READY);
-    controls.Add(game.lastButton, 0);
+    controls.Add(game.lastButton, 0, true);
     if (spun == 0) return 0;
     game.phase = CW_WALKING;
     walkerPos = kWalkerStart;

@@ -165,7 +165,7 @@ int kx_Tumbleroo_Dice::SpinButton() {
     const int spinsLeft = game.phase == kPhaseFirstSpin ? 2 : game.phase == kPhaseSecondSpin ? 1 : 0;
     const String label = String("SPIN ") + String(spinsLeft) + String(" ");
     const int pressed = game.m_DrawSpin(label, canSpin && game.reels.reelsMoving == 0 ? 1 : 0);
-    controls.Add(game.lastButton, kSpinRow);
+    controls.Add(game.lastButton, kSpinRow, true);
     if (pressed == 0 || game.pointerUsed != 0 || game.reels.reelsMoving != 0 || !canSpin) return 0;
     // Held reels keep their dice; the spin releases every hold.
     game.m_StartSpin();

@@ -237,7 +237,7 @@ int kx_Tumbleroo_Fizzcrate::Panel() {
     const int ready = game.reels.reelsMoving == 0 && game.phase == kFizzReady ? 1 : 0;
     static const String kSpinLabel("SPIN!");  // drawn every tick: made once
     const int pressed = game.m_AButton(bx, by, kSpinLabel, ready, 1, 1);
-    controls.Add(game.lastButton, kSpinRow);
+    controls.Add(game.lastButton, kSpinRow, true);
     if (pressed != 0 && game.pointerUsed == 0 && ready == 1) {
         game.m_StartSpin();
         game.phase = kFizzSpun;

@@ -15,6 +15,7 @@ struct MachineControl {
     float x = 0, y = 0;  // centre
     float w = 0, h = 0;  // hit box size
     int row = 0;
+    bool spin = false;   // the machine's SPIN control, where the focus starts
 };
 
 // The controls a machine drew in its latest tick, in reading order.
@@ -25,7 +26,7 @@ struct MachineControls {
 
     void Clear() { count = 0; }
     // Kept in row order; controls of one row stay in the order they were added.
-    void Add(const MachineControl& c, int row) {
+    void Add(const MachineControl& c, int row, bool spin = false) {
         if (count == kMax) return;
         int at = count;
         while (at > 0 && items[at - 1].row > row) {
@@ -34,6 +35,7 @@ struct MachineControls {
         }
         items[at] = c;
         items[at].row = row;
+        items[at].spin = spin;
         count += 1;
     }
 };

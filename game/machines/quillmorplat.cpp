@@ -269,7 +269,7 @@ int kx_Tumbleroo_QuillmorPlat::Stops(int newPhase, int anim) {
 // A spin starts a new run from the left ledge with a full timer.
 int kx_Tumbleroo_QuillmorPlat::SpinControl() {
     const int spun = game.m_SpinControl(game.phase == QP_READY);
-    controls.Add(game.lastButton, 0);
+    controls.Add(game.lastButton, 0, true);
     if (spun == 0) return 0;
     game.phase = QP_RUNNING;
     runnerPos = kLeftLedge;

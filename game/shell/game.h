@@ -138,6 +138,12 @@ struct kx_Tumbleroo_MyApp : kx_app_App {
     int keyUsed = 0;          // a play-key press was used; screens set, key lock clears
     MachineControl lastButton;  // hit box of the latest button drawn; buttons, machines' control lists
 
+    // --- the focus ring over a machine's controls (game/shell/focus.cpp); m_LoadGame
+    //     resets it at every start ---
+    int focusControl = 0;     // index in the machine's list of controls, -1 its SPIN control
+    int focusShown = 0;       // ring shown: from a play-key press until the next pointer press
+    MachineControl focusBox;  // where the ring was last drawn
+
     // --- assets and sound (game/shell/assets.cpp); every reload fills them again ---
     Array<kx_graphics_Image*> images;  // kImageSlots image slots; m_LoadImg, m_LoadFont
     Array<int> slotInfo;      // kSlotInfoInts: frame width, height, count per slot; m_LoadImg, m_LoadFont
@@ -217,6 +223,11 @@ struct kx_Tumbleroo_MyApp : kx_app_App {
     virtual int m_KeyLock();            // step 2 of a tick: key lock and Back over the credits
     virtual int m_PressControl(const MachineControl& control);  // a click on the control, this tick
 
+    // --- game/shell/focus.cpp: the focus ring over a machine's controls ---
+    virtual int m_ResetFocus();       // focus on the SPIN control, ring hidden
+    virtual int m_FocusKeys();        // before the machine's tick: move the ring or press
+    virtual int m_FocusRing();        // after the play screen is drawn: the ring over it
+
     // --- game/shell/display.cpp: display-list helpers and text ---
     virtual int m_ResetDraw();
     virtual int m_CLS2D(float r, float g, float b, float a);
@@ -264,6 +275,7 @@ struct kx_Tumbleroo_MyApp : kx_app_App {
     virtual int m_CreditBox();
     virtual int m_PauseButtons(float cx, int y);
     virtual int m_PauseRing(float x, float y);
+    virtual int m_Ring(float x, float y, float sx, float sy);  // the ring frame in the ring colour
     virtual int m_PauseQuit();
     virtual int m_ToggleSound();
 

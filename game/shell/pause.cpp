@@ -150,8 +150,12 @@ int kx_Tumbleroo_MyApp::m_PauseButtons(float cx, int y) {
     return 0;
 }
 
-int kx_Tumbleroo_MyApp::m_PauseRing(float x, float y) {
-    m_SetSize(2.5f, kAbsent);
+int kx_Tumbleroo_MyApp::m_PauseRing(float x, float y) { return m_Ring(x, y, 2.5f, 2.5f); }
+
+// The one look of every ring that marks a choice: the pause menu's and the focus
+// ring over a machine's controls (focus.cpp). Keeps the alpha already set.
+int kx_Tumbleroo_MyApp::m_Ring(float x, float y, float sx, float sy) {
+    m_SetSize(sx, sy);
     m_SetCol(255, 255, 100, kAbsent);
     m_DrawImg(kImgIcons, x, y, kFrameRing);
     return 0;

@@ -38,6 +38,7 @@ int kx_Tumbleroo_MyApp::m_LoadGame() {
     score = 0;
     gameOver = 0;
     gameOverTimer = 0;
+    m_ResetFocus();
     state = kScreenPlay;
     for (int r = 0; r < kPlacedReels; ++r) {
         reels.reelPos[r] = static_cast<int>(kx_random_Rnd() * kStartPositions);
@@ -58,13 +59,17 @@ int kx_Tumbleroo_MyApp::m_LoadGame() {
 // A tick of play (state 10)
 // ===========================================================================
 
-// The machine draws over the reels; the score and hearts go over both.
+// The machine draws over the reels; the score and hearts go over both, and the
+// focus ring over everything. A play key's press reaches the machine's controls
+// before its tick, as a click would.
 int kx_Tumbleroo_MyApp::m_Game() {
+    m_FocusKeys();
     m_CLS2D(0, 0, 255, 1);
     m_HandleReels();
     m_RunMachine();
     m_EaseScore();
     m_DrawScorePanel();
+    m_FocusRing();
     return 0;
 }
 
