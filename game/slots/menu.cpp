@@ -56,6 +56,7 @@ int PayPrice(int coins, int price) {
 int kx_Tumbleroo_MyApp::m_LoadMenu() {
     m_CentreMachine(machine);
     m_RecordScore();
+    m_FinishFirstGame();
     return 0;
 }
 
@@ -81,6 +82,7 @@ int kx_Tumbleroo_MyApp::m_Menu() {
     m_MenuDrag();
     m_MenuKeys();
     m_MenuCreditsButton();
+    m_MenuGuide();
     return 0;
 }
 
@@ -293,6 +295,8 @@ int kx_Tumbleroo_MyApp::m_MenuDrag() {
     return 0;
 }
 
+int kx_Tumbleroo_MyApp::m_MachinePrice(int m) { return m_GetCost(m * kCostStep - kCostBase); }
+
 bool kx_Tumbleroo_MyApp::m_MenuActionKey() {
     for (int key : kActionKeys) {
         if (m_PlayKey(key)) return true;
@@ -303,7 +307,7 @@ bool kx_Tumbleroo_MyApp::m_MenuActionKey() {
 // One step per press; an action key starts an unlocked machine, or buys a locked
 // one it can afford (the game starts on the next press, not this one).
 int kx_Tumbleroo_MyApp::m_MenuKeys() {
-    const int price = m_GetCost(machine * kCostStep - kCostBase);
+    const int price = m_MachinePrice(machine);
     if ((m_PlayKey(PK_UP) || m_PlayKey(PK_LEFT)) && machine > 1 && keyUsed == 0 && creditsOpen == 0) {
         keyUsed = 1;
         machine -= 1;

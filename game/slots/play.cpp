@@ -65,6 +65,7 @@ int kx_Tumbleroo_MyApp::m_Game() {
     m_RunMachine();
     m_EaseScore();
     m_DrawScorePanel();
+    m_DrawLossNote();
     return 0;
 }
 
