@@ -40,6 +40,8 @@ constexpr float kCoinSize = 0.4f;     // the coin symbol: 64 x 0.4 units
 constexpr float kCoinsFromBottom = 40;
 constexpr float kHintFromBottom = 12;
 constexpr float kBlockHeight = 56;     // the name and two lines of lock state
+constexpr float kLeastRoom = 100;      // narrower beside the icon, the block moves above it
+constexpr float kSwitchRight = 64;     // the sound switch's right edge
 
 // The largest size up to `size` at which `chars` characters fit in `room` units.
 float FitSize(float size, int chars, float room) {
@@ -87,13 +89,20 @@ int kx_Tumbleroo_MyApp::m_GuideBadges() {
 // state in one or two lines. A narrow screen shrinks the texts to the room there is.
 int kx_Tumbleroo_MyApp::m_GuideSelection() {
     const float w = kx_Tumbleroo_jscrw;
-    const float left = std::trunc(w * kListColumn) + kSelectedHalf + kMargin + kAdvance;
-    const float room = w - kPanelWidth - kMargin - left;
-    // Level with the selected icon wherever the list has it, kept on screen and
-    // above the hint's strip.
     const float iconY = std::trunc(menuScrollY) + static_cast<float>(machine - 1) * kEntryPitch;
+    float left = std::trunc(w * kListColumn) + kSelectedHalf + kMargin + kAdvance;
+    float room = w - kPanelWidth - kMargin - left;
+    // Level with the selected icon wherever the list has it, kept on screen and
+    // above the hint's strip; a screen too narrow for that puts it above the icon,
+    // right of the sound switch.
+    float top = iconY - 30;
+    if (room < kLeastRoom) {
+        left = kSwitchRight + kMargin + kAdvance;
+        room = w - kPanelWidth - kMargin - left;
+        top = iconY - kSelectedHalf - kMargin - kBlockHeight;
+    }
     const float lowest = kx_Tumbleroo_jscrh - kHintFromBottom - 8 - kBlockHeight;
-    const float top = std::max(kMargin, std::min(iconY - 30, lowest));
+    top = std::max(kMargin, std::min(top, lowest));
     const String name(kMachineNames[machine - 1]);
     m_SetCol(255, 230, 120, 1);
     m_SetSize(FitSize(kNameSize, name.Length(), room), kAbsent);

@@ -329,7 +329,9 @@ void GameTest::TearDown() {
     b.iconified = 0;
 }
 
-void GameTest::Recreate(int w, int h) {
+void GameTest::Recreate(int w, int h) { RecreateWith(nullptr, w, h); }
+
+void GameTest::RecreateWith(kx_Tumbleroo_MyApp* (*make)(), int w, int h) {
     ReleaseAudioSources();
     GameBackend& b = Backend();
     b.width = w;
@@ -339,7 +341,11 @@ void GameTest::Recreate(int w, int h) {
     b.joystick = glfw2::JoystickState();
     b.iconified = 0;
     kxInit();
-    kxMain();
+    if (make != nullptr) {
+        make()->g_new();
+    } else {
+        kxMain();
+    }
     game = static_cast<kx_Tumbleroo_MyApp*>(kx_app_device->m_app);
     app->InvokeOnCreate();
 }

@@ -103,6 +103,9 @@ protected:
 
     // A fresh game object in a window of w x h (kxInit, kxMain, OnCreate).
     void Recreate(int w = 640, int h = 480);
+    // The same with a game object the test made (a subclass that leaves one part
+    // out), created in place of the one kxMain would make.
+    void RecreateWith(kx_Tumbleroo_MyApp* (*make)(), int w = 640, int h = 480);
     // One host update each: input BeginUpdate, m_OnUpdate, EndUpdate, a collector step.
     void Tick(int n = 1);
     // Ticks until the loader has finished (at most 100 ticks); returns the ticks taken.
