@@ -124,7 +124,7 @@ int kx_Tumbleroo_MyApp::m_GuideSelection() {
     const int longest = static_cast<int>(std::max(first.size(), second.size()));
     const float size = FitSize(kLineSize, longest, room);
     m_SetSize(size, kAbsent);
-    m_SetCol(170, 220, 255, 1);
+    m_SetCol(120, 255, 200, 1);
     const std::string text = second.empty() ? first : first + "\\n" + second;
     const String lines(text.c_str());
     m_Text(left, top + 12 * kNameSize + 4, lines, 0, 0);

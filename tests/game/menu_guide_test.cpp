@@ -23,7 +23,7 @@ struct Colour {
     float r, g, b;
 };
 constexpr Colour kName{255, 230, 120};
-constexpr Colour kLock{170, 220, 255};
+constexpr Colour kLock{120, 255, 200};
 constexpr Colour kCoins{255, 215, 60};
 constexpr Colour kHint{220, 220, 235};
 constexpr Colour kBest{255, 200, 100};
