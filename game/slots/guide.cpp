@@ -12,6 +12,7 @@
 #include <string>
 
 #include "game/shell/game.h"
+#include "game/slots/menu_layout.h"
 #include "host/settings.h"
 
 namespace {
@@ -26,16 +27,13 @@ const char* const kFirstGameKey = "first-game-finished";
 constexpr int kFrameLockBadge = 14;
 constexpr int kFrameCoin = 15;
 
-constexpr float kBandAt = 0.65f;      // the menu's selection band, of the screen height
-constexpr float kListColumn = 0.4f;   // the menu's icon column, of the screen width
-constexpr float kEntryPitch = 108;
-constexpr float kSelectedHalf = 72;   // half the selected icon (64 x 2.25)
-constexpr float kPanelWidth = 140;    // the score panel on the right edge
+constexpr float kSelectedHalf = kIconHalf * kSelectedSize;
 constexpr float kMargin = 8;
 constexpr float kAdvance = 7;         // the game font's advance at size 1
 constexpr float kNameSize = 1.5f;
 constexpr float kLineSize = 1;
 constexpr float kBadgeShare = 0.3f;   // badge size against its icon's size
+constexpr float kBadgeCorner = 0.7f;  // the badge's centre, of half the icon, from the icon's centre
 constexpr float kCoinSize = 0.4f;     // the coin symbol: 64 x 0.4 units
 constexpr float kCoinsFromBottom = 40;
 constexpr float kHintFromBottom = 12;
@@ -76,9 +74,9 @@ int kx_Tumbleroo_MyApp::m_GuideBadges() {
         const float y = std::trunc(menuScrollY) + static_cast<float>(j - 1) * kEntryPitch;
         if (y < -71 || y >= h + 72) continue;
         const float distance = std::fabs(y - h * kBandAt);
-        const float size = j == machine ? 2.25f : 1.5f;
-        const float corner = 32 * size * 0.7f;
-        m_SetCol(255, 255, 255, j == machine ? 1 : std::max(0.0f, 1 - distance / (h * 0.8f)));
+        const float size = j == machine ? kSelectedSize : kEntrySize;
+        const float corner = kIconHalf * size * kBadgeCorner;
+        m_SetCol(255, 255, 255, j == machine ? 1 : std::max(0.0f, 1 - distance / (h * kFadeOver)));
         m_SetSize(size * kBadgeShare, kAbsent);
         m_DrawImg(kImgMachineIcons, x + corner, y - corner, kFrameLockBadge);
     }

@@ -13,15 +13,11 @@
 #include <climits>
 
 #include "game/shell/game.h"
+#include "game/slots/menu_layout.h"
 
 namespace {
 
-constexpr float kBandAt = 0.65f;      // the selection band's centre, of the screen height
-constexpr float kEntryPitch = 108;    // distance between list entries
 constexpr float kBandHalf = 32;       // an entry this close to the band is selected
-constexpr float kFadeOver = 0.8f;     // entries fade out over this much of the screen height
-constexpr float kListColumn = 0.4f;   // of the screen width
-constexpr float kPanelWidth = 140;
 constexpr float kIntroSlide = 4;      // slide of the panel, switch and title per step of menuIntro
 constexpr float kDragFactor = 1.5f;
 constexpr int kDragThreshold = 6;     // more movement than this in a tick is a drag
@@ -251,10 +247,10 @@ int kx_Tumbleroo_MyApp::m_MenuEntry(int j, float x, int y) {
         if (j != machine) m_PlaySFX(kSfxTick, 1, 1, 0);
         machine = j;
     }
-    m_SetSize(1.5f, kAbsent);
+    m_SetSize(kEntrySize, kAbsent);
     m_Alpha(1 - distance / (h * kFadeOver));
     if (j == machine) {
-        m_SetSize(2.25f, kAbsent);
+        m_SetSize(kSelectedSize, kAbsent);
         m_Alpha(1);
         if (y <= 15) menuScrollY += kKeepOnScreen;
         if (fy > h - 16) menuScrollY -= kKeepOnScreen;
