@@ -167,19 +167,6 @@ TEST_F(Cometrow, TheShipNeverCrashesAtTheStartAndEntersLaneZeroOnItsFifthTick) {
     EXPECT_EQ(NewSounds(kSfxBank3).size(), 1u);
 }
 
-// The note over the play screen, spelled from its glyphs (its own colour).
-std::string LossNote(const kx_Tumbleroo_MyApp& game, float* alpha) {
-    std::string text;
-    for (int i = 0; i + kRecordFloats <= game.drawCount; i += kRecordFloats) {
-        const float* r = game.drawList.Data() + i;
-        if (static_cast<int>(r[REC_KIND]) != game.fontSlot) continue;
-        if (r[REC_R] != 255 || r[REC_G] != 240 || r[REC_B] != 200) continue;
-        text += static_cast<char>(r[REC_FRAME] + 32);
-        *alpha = r[REC_ALPHA];
-    }
-    return text;
-}
-
 TEST_F(Cometrow, TheFirstCrashOfTheSessionSaysWhyForTwoSecondsAndTheNextSaysNothing) {
     float alpha = 0;
     for (int crash = 1; crash <= 2; ++crash) {
@@ -187,20 +174,20 @@ TEST_F(Cometrow, TheFirstCrashOfTheSessionSaysWhyForTwoSecondsAndTheNextSaysNoth
         SpinToCrossing();
         for (int lane = 0; lane < kLanes; ++lane) FillLane(lane, kRock);
         Tick(60);
-        EXPECT_EQ(LossNote(*game, &alpha), "");
+        EXPECT_EQ(DrawnLossNote(&alpha), "");
         PressMove();
         ReleaseMouse();
         const int lives = game->lives;
         for (int tick = 0; tick < 10 && game->lives == lives; ++tick) Tick();
         ASSERT_EQ(game->lives, lives - 1);
         if (crash == 2) {
-            EXPECT_EQ(LossNote(*game, &alpha), "") << "only the session's first lost life is explained";
+            EXPECT_EQ(DrawnLossNote(&alpha), "") << "only the session's first lost life is explained";
             break;
         }
-        EXPECT_EQ(LossNote(*game, &alpha), "Theshipcrashed!") << "spaces draw no glyph";
+        EXPECT_EQ(DrawnLossNote(&alpha), "Theshipcrashed!") << "spaces draw no glyph";
         EXPECT_FLOAT_EQ(alpha, 1);
         int shown = 1;
-        while (!LossNote(*game, &alpha).empty() && shown < 500) {
+        while (!DrawnLossNote(&alpha).empty() && shown < 500) {
             Tick();
             ++shown;
         }

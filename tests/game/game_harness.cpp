@@ -350,6 +350,17 @@ void GameTest::RecreateWith(kx_Tumbleroo_MyApp* (*make)(), int w, int h) {
     app->InvokeOnCreate();
 }
 
+std::string GameTest::DrawnLossNote(float* alpha) const {
+    std::string text;
+    for (int i = 0; i < RecordCount(); ++i) {
+        const Record r = Rec(i);
+        if (static_cast<int>(r.kind) != game->fontSlot || r.r != 255 || r.g != 240 || r.b != 200) continue;
+        text += static_cast<char>(r.frame + 32);
+        if (alpha != nullptr) *alpha = r.alpha;
+    }
+    return text;
+}
+
 void GameTest::Tick(int n) {
     for (int i = 0; i < n; ++i) {
         Backend().now += kTickSeconds;

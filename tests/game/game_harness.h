@@ -148,6 +148,9 @@ protected:
     void SettleReels(int tickLimit = 1500);
 
     int RecordCount() const;
+    // The lost-life note drawn this tick, spelled from its glyphs (its own colour;
+    // spaces draw none), and its alpha; "" when none is drawn.
+    std::string DrawnLossNote(float* alpha = nullptr) const;
     Record Rec(int index) const;
     // The first record of image slot `slot` drawn exactly at virtual y; a test
     // failure when there is none.
