@@ -57,6 +57,12 @@ std::string Describe(const Box& b) {
 
 class MenuGuide : public ProgressTest {
 protected:
+    // Earlier tests in this process may have finished games in the same folder.
+    void SetUp() override {
+        ASSERT_TRUE(gametest::EnsureProcess());
+        RemoveSettingsFile();
+        ProgressTest::SetUp();
+    }
     void TearDown() override {
         RemoveSettingsFile();
         ProgressTest::TearDown();
