@@ -87,9 +87,13 @@ void WindowMode::LeaveFullscreen() {
 }
 
 // Written only when the mode differs from the file's, so a start without a change
-// leaves the file alone.
+// leaves the file alone. The file is read again first: the game keeps keys of its
+// own there, set after start-up, and a write must not drop them.
 void WindowMode::Remember() {
     const char* value = fullscreen_ ? kFullscreenValue : kWindowedValue;
+    std::string problem;
+    SettingsFile onDisk = SettingsFile::Load(settingsPath_, &problem);
+    if (problem.empty()) settings_ = onDisk;
     if (settings_.Get(kWindowKey) == value) return;
     settings_.Set(kWindowKey, value);
     if (!settings_.Save(settingsPath_)) {

@@ -158,7 +158,29 @@ void paintIcons(Pen& pen, int frame) {
     pen.fill(iconSymbol(frame), symbolInk());
 }
 
+// Frame 14: the lock badge the menu lays on a locked machine's corner, a padlock on
+// a dark disc with the tiles' outline and gloss. Frame 15: the coin beside the
+// player's coins. Both are drawn small, so their shapes are bold.
+void lockBadge(Pen& p) {
+    Shape disc = circle({32, 32}, 27);
+    toon(p, disc, hex(0x2a2440), {1.6f, true, false, 0.25f, 0.3f});
+    p.fill(outline(grow(disc, -2.2f), 1.4f), hex(0xffffff, 0.45f));
+    toon(p, arc({32, 28}, 9, 180, 360, 4.5f), hex(0xc0c6d8), {1.0f, false, false, 0.3f, 0.2f});
+    Shape body = roundRect(19, 27, 26, 20, 4);
+    toon(p, body, hex(0xffc21a), {1.3f, true, false, 0.3f, 0.25f});
+    p.fill(unite(circle({32, 35}, 3), rect(30.6f, 35, 2.8f, 7)), hex(0x5a3a00));
+    gloss(p, disc, 0.3f);
+}
+
 void paintButtons(Pen& pen, int frame) {
+    if (frame == 14) {
+        lockBadge(pen);
+        return;
+    }
+    if (frame == 15) {
+        placeMotif(pen, Motif::Coin, {32, 32}, 58);
+        return;
+    }
     tile(pen, hex(kTileColors[frame]));
     machineScene(pen, frame);
     gloss(pen, roundRect(4, 4, 56, 56, 12), 0.25f);

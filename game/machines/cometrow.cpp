@@ -175,6 +175,7 @@ int kx_Tumbleroo_Cometrow::CellUnder(int lane) {
 
 int kx_Tumbleroo_Cometrow::Crash() {
     game.m_PlaySFX(kSfxBank3, 1, 1, 0);
+    game.m_NoteLoss(String("The ship crashed!"));
     return game.m_LoseLife(kCometReady, kCometOver);
 }
 

@@ -147,6 +147,7 @@ int kx_Tumbleroo_Cubewick::Dying() {
     walkerAnim += 1;
     if (walkerAnim < kDyingTo) return 0;
     walkerAnim = kFallenAnim;
+    game.m_NoteLoss(String("Met a monster!"));
     return game.m_LoseLife(CW_READY, CW_OVER);
 }
 

@@ -258,7 +258,10 @@ int kx_Tumbleroo_Dice::Banner() {
 
 // A turn without a hand costs a life; the last one ends the game.
 int kx_Tumbleroo_Dice::EndTurn() {
-    if (handValue == 0) game.lives -= 1;
+    if (handValue == 0) {
+        game.m_NoteLoss(String("No hand!"));
+        game.lives -= 1;
+    }
     if (game.lives == 0) {
         game.gameOver = 1;
     } else if (game.lives > 0) {

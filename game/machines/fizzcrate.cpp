@@ -195,6 +195,7 @@ int kx_Tumbleroo_Fizzcrate::ScoreRun(int row, int first, int last) {
 int kx_Tumbleroo_Fizzcrate::Fade() {
     fadeTimer -= kFadeStep;
     if (fadeTimer >= 1) return 0;
+    game.m_NoteLoss(String("The turn ended!"));
     game.lives -= 1;
     game.phase = kFizzReady;
     for (int r = 0; r < game.reels.reelCount; ++r) {

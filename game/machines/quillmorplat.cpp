@@ -194,6 +194,7 @@ int kx_Tumbleroo_QuillmorPlat::Run() {
     if (game.reels.reelsMoving == 0) runTimer -= 1;
     if (runTimer <= 0) {
         runTimer = 0;
+        game.m_NoteLoss(String("Out of time!"));
         game.phase = QP_DYING;
         runnerAnim = kDeadAnim;
         runnerAction = ACT_DECIDE;
@@ -237,9 +238,15 @@ int kx_Tumbleroo_QuillmorPlat::Decide() {
     } else if (here == SYM_DROP && below != SYM_WALL && below != SYM_CLIMB) {
         Ride(-1);
     }
-    if (runnerPos == kOffLeftLedge && runnerDir == -1) Stops(QP_DYING, kDeadAnim);
+    if (runnerPos == kOffLeftLedge && runnerDir == -1) {
+        game.m_NoteLoss(String("Fell off the ledge!"));
+        Stops(QP_DYING, kDeadAnim);
+    }
     if (runnerPos == kRightLedge && runnerDir == 1) Stops(QP_EXIT, kExitAnim);
-    if (here == SYM_HAZARD) Stops(QP_DYING, kDeadAnim);
+    if (here == SYM_HAZARD) {
+        game.m_NoteLoss(String("Hit a hazard!"));
+        Stops(QP_DYING, kDeadAnim);
+    }
     if (runnerAction == ACT_WALK) game.score += kWalkScore;
     if (runnerAction == ACT_TURN) game.score += kTurnScore;
     return 0;

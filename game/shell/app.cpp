@@ -103,6 +103,7 @@ int kx_Tumbleroo_MyApp::m_OnCreate() {
     for (int i = 0; i < kChannelCount; ++i) channels[i] = i;
     machine = settings[kSettingLastMachine];
     m_CentreMachine(machine);
+    m_ReadFirstGame();
     return 0;
 }
 

@@ -177,6 +177,12 @@ struct kx_Tumbleroo_MyApp : kx_app_App {
     int gameOver = 0;         // the game has ended; machines, m_PauseMenu
     int gameOverTimer = 0;    // game-over overlay time line; m_GameOver
     int phase = 0;            // the machine's own state number; machines
+    // --- the menu's guide and the lost-life note (game/slots/guide.cpp,
+    //     game/slots/lossnote.cpp); they live as long as the program ---
+    int firstGameDone = 0;    // a game has been finished, kept in the settings file; OnCreate, m_LoadMenu
+    int lossNoteShown = 0;    // the lost-life note has been given this session; m_NoteLoss
+    int lossNoteTicks = 0;    // ticks the note has still to show, 0 none; m_NoteLoss, m_DrawLossNote
+    String lossNote;          // why the life went; m_NoteLoss
 
     // =======================================================================
     // The machines (game/machines/): one object each, holding its own fields, which
@@ -304,6 +310,20 @@ struct kx_Tumbleroo_MyApp : kx_app_App {
     virtual bool m_MenuActionKey();          // any key that starts or buys a machine
     virtual int m_MenuKeys();                // selection, start and unlock by key
     virtual int m_MenuCreditsButton();
+    virtual int m_MachinePrice(int m);       // coins unlocking machine m takes (below 0: gives)
+
+    // --- game/slots/guide.cpp: the menu's guide over everything the menu draws ---
+    virtual int m_MenuGuide();               // name, lock state, badges, coins, controls hint
+    virtual int m_GuideSelection();          // the selected machine's name and lock state
+    virtual int m_GuideBadges();             // a lock badge on every locked machine's icon
+    virtual int m_GuideCoins();
+    virtual int m_GuideHint();               // the controls along the bottom edge
+    virtual int m_ReadFirstGame();           // firstGameDone from the settings file
+    virtual int m_FinishFirstGame();         // a game ended: the hint goes for good
+
+    // --- game/slots/lossnote.cpp: why the first life of the session went ---
+    virtual int m_NoteLoss(String why);      // called by a machine as it takes a life
+    virtual int m_DrawLossNote();
 
     // --- game/slots/play.cpp: play flow (m_LoadGame, m_Game, m_InGame) ---
     virtual int m_LoadGame();

@@ -13,15 +13,11 @@
 #include <climits>
 
 #include "game/shell/game.h"
+#include "game/slots/menu_layout.h"
 
 namespace {
 
-constexpr float kBandAt = 0.65f;      // the selection band's centre, of the screen height
-constexpr float kEntryPitch = 108;    // distance between list entries
 constexpr float kBandHalf = 32;       // an entry this close to the band is selected
-constexpr float kFadeOver = 0.8f;     // entries fade out over this much of the screen height
-constexpr float kListColumn = 0.4f;   // of the screen width
-constexpr float kPanelWidth = 140;
 constexpr float kIntroSlide = 4;      // slide of the panel, switch and title per step of menuIntro
 constexpr float kDragFactor = 1.5f;
 constexpr int kDragThreshold = 6;     // more movement than this in a tick is a drag
@@ -56,6 +52,7 @@ int PayPrice(int coins, int price) {
 int kx_Tumbleroo_MyApp::m_LoadMenu() {
     m_CentreMachine(machine);
     m_RecordScore();
+    m_FinishFirstGame();
     return 0;
 }
 
@@ -81,6 +78,7 @@ int kx_Tumbleroo_MyApp::m_Menu() {
     m_MenuDrag();
     m_MenuKeys();
     m_MenuCreditsButton();
+    m_MenuGuide();
     return 0;
 }
 
@@ -249,10 +247,10 @@ int kx_Tumbleroo_MyApp::m_MenuEntry(int j, float x, int y) {
         if (j != machine) m_PlaySFX(kSfxTick, 1, 1, 0);
         machine = j;
     }
-    m_SetSize(1.5f, kAbsent);
+    m_SetSize(kEntrySize, kAbsent);
     m_Alpha(1 - distance / (h * kFadeOver));
     if (j == machine) {
-        m_SetSize(2.25f, kAbsent);
+        m_SetSize(kSelectedSize, kAbsent);
         m_Alpha(1);
         if (y <= 15) menuScrollY += kKeepOnScreen;
         if (fy > h - 16) menuScrollY -= kKeepOnScreen;
@@ -293,6 +291,8 @@ int kx_Tumbleroo_MyApp::m_MenuDrag() {
     return 0;
 }
 
+int kx_Tumbleroo_MyApp::m_MachinePrice(int m) { return m_GetCost(m * kCostStep - kCostBase); }
+
 bool kx_Tumbleroo_MyApp::m_MenuActionKey() {
     for (int key : kActionKeys) {
         if (m_PlayKey(key)) return true;
@@ -303,7 +303,7 @@ bool kx_Tumbleroo_MyApp::m_MenuActionKey() {
 // One step per press; an action key starts an unlocked machine, or buys a locked
 // one it can afford (the game starts on the next press, not this one).
 int kx_Tumbleroo_MyApp::m_MenuKeys() {
-    const int price = m_GetCost(machine * kCostStep - kCostBase);
+    const int price = m_MachinePrice(machine);
     if ((m_PlayKey(PK_UP) || m_PlayKey(PK_LEFT)) && machine > 1 && keyUsed == 0 && creditsOpen == 0) {
         keyUsed = 1;
         machine -= 1;

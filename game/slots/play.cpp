@@ -70,6 +70,7 @@ int kx_Tumbleroo_MyApp::m_Game() {
     m_EaseScore();
     m_DrawScorePanel();
     m_FocusRing();
+    m_DrawLossNote();
     return 0;
 }
 

@@ -8,6 +8,7 @@
 #include <AL/al.h>
 
 #include <cmath>
+#include <string>
 #include <vector>
 
 #include "game_harness.h"
@@ -164,6 +165,34 @@ TEST_F(Cometrow, TheShipNeverCrashesAtTheStartAndEntersLaneZeroOnItsFifthTick) {
     EXPECT_EQ(game->phase, kReady);
     EXPECT_EQ(game->cometrow.shipPos, -1);  // it stays where it crashed
     EXPECT_EQ(NewSounds(kSfxBank3).size(), 1u);
+}
+
+TEST_F(Cometrow, TheFirstCrashOfTheSessionSaysWhyForTwoSecondsAndTheNextSaysNothing) {
+    float alpha = 0;
+    for (int crash = 1; crash <= 2; ++crash) {
+        SCOPED_TRACE("crash " + std::to_string(crash));
+        SpinToCrossing();
+        for (int lane = 0; lane < kLanes; ++lane) FillLane(lane, kRock);
+        Tick(60);
+        EXPECT_EQ(DrawnLossNote(&alpha), "");
+        PressMove();
+        ReleaseMouse();
+        const int lives = game->lives;
+        for (int tick = 0; tick < 10 && game->lives == lives; ++tick) Tick();
+        ASSERT_EQ(game->lives, lives - 1);
+        if (crash == 2) {
+            EXPECT_EQ(DrawnLossNote(&alpha), "") << "only the session's first lost life is explained";
+            break;
+        }
+        EXPECT_EQ(DrawnLossNote(&alpha), "Theshipcrashed!") << "spaces draw no glyph";
+        EXPECT_FLOAT_EQ(alpha, 1);
+        int shown = 1;
+        while (!DrawnLossNote(&alpha).empty() && shown < 500) {
+            Tick();
+            ++shown;
+        }
+        EXPECT_EQ(shown, 2 * 60 + 1) << "two seconds, counted from the crash's tick";
+    }
 }
 
 TEST_F(Cometrow, AMoveLeavesTheOldLaneOnItsFifthTick) {

@@ -329,7 +329,9 @@ void GameTest::TearDown() {
     b.iconified = 0;
 }
 
-void GameTest::Recreate(int w, int h) {
+void GameTest::Recreate(int w, int h) { RecreateWith(nullptr, w, h); }
+
+void GameTest::RecreateWith(kx_Tumbleroo_MyApp* (*make)(), int w, int h) {
     ReleaseAudioSources();
     GameBackend& b = Backend();
     b.width = w;
@@ -339,9 +341,24 @@ void GameTest::Recreate(int w, int h) {
     b.joystick = glfw2::JoystickState();
     b.iconified = 0;
     kxInit();
-    kxMain();
+    if (make != nullptr) {
+        make()->g_new();
+    } else {
+        kxMain();
+    }
     game = static_cast<kx_Tumbleroo_MyApp*>(kx_app_device->m_app);
     app->InvokeOnCreate();
+}
+
+std::string GameTest::DrawnLossNote(float* alpha) const {
+    std::string text;
+    for (int i = 0; i < RecordCount(); ++i) {
+        const Record r = Rec(i);
+        if (static_cast<int>(r.kind) != game->fontSlot || r.r != 255 || r.g != 240 || r.b != 200) continue;
+        text += static_cast<char>(r.frame + 32);
+        if (alpha != nullptr) *alpha = r.alpha;
+    }
+    return text;
 }
 
 void GameTest::Tick(int n) {

@@ -103,6 +103,9 @@ protected:
 
     // A fresh game object in a window of w x h (kxInit, kxMain, OnCreate).
     void Recreate(int w = 640, int h = 480);
+    // The same with a game object the test made (a subclass that leaves one part
+    // out), created in place of the one kxMain would make.
+    void RecreateWith(kx_Tumbleroo_MyApp* (*make)(), int w = 640, int h = 480);
     // One host update each: input BeginUpdate, m_OnUpdate, EndUpdate, a collector step.
     void Tick(int n = 1);
     // Ticks until the loader has finished (at most 100 ticks); returns the ticks taken.
@@ -145,6 +148,9 @@ protected:
     void SettleReels(int tickLimit = 1500);
 
     int RecordCount() const;
+    // The lost-life note drawn this tick, spelled from its glyphs (its own colour;
+    // spaces draw none), and its alpha; "" when none is drawn.
+    std::string DrawnLossNote(float* alpha = nullptr) const;
     Record Rec(int index) const;
     // The first record of image slot `slot` drawn exactly at virtual y; a test
     // failure when there is none.

@@ -4,6 +4,8 @@
 // first decision. Covers the left ledge, walls, climb and drop with their
 // exceptions and rides, coins, hazards, the exit, the run timer that counts only
 // still ticks, the drawing, and a whole game to its end.
+#include <algorithm>
+#include <string>
 #include <vector>
 
 #include "game_harness.h"
@@ -272,6 +274,38 @@ TEST_F(QuillmorPlat, TimeRunsOutAfterSixHundredStillTicksBetweenTwoWalls) {
     EXPECT_EQ(game->phase, 0);
     EXPECT_EQ(game->quillmorPlat.runnerAnim, 15);
     EXPECT_EQ(SoundPlayed(), 13);
+}
+
+// Each of the runner's deaths, as the first of a fresh session, names its cause.
+TEST_F(QuillmorPlat, TheFirstDeathOfASessionSaysWhetherTheRunnerFellHitAHazardOrRanOutOfTime) {
+    enum Cause { OFF_THE_LEDGE, HAZARD_AHEAD, BOXED_IN };
+    const std::pair<Cause, const char*> deaths[] = {
+        {OFF_THE_LEDGE, "Fell off the ledge!"}, {HAZARD_AHEAD, "Hit a hazard!"}, {BOXED_IN, "Out of time!"}};
+    for (const auto& death : deaths) {
+        SCOPED_TRACE(death.second);
+        Recreate();
+        Render();
+        RunLoader();
+        StartGame();
+        SpinOntoFloor();
+        if (death.first == OFF_THE_LEDGE) Put(0, 0, WALL);  // turned back off the left ledge
+        if (death.first == HAZARD_AHEAD) Put(2, 0, HAZARD);
+        if (death.first == BOXED_IN) {  // lifted into a row closed by two walls
+            Put(1, 0, CLIMB);
+            Put(0, -1, WALL);
+            Put(3, -1, WALL);
+        }
+        for (int i = 0; i < 2000 && game->lives == 3; ++i) {
+            Tick();
+            if (game->lives == 3) {
+                ASSERT_EQ(DrawnLossNote(), "") << "the note came before the death";
+            }
+        }
+        ASSERT_EQ(game->lives, 2);
+        std::string expected = death.second;
+        expected.erase(std::remove(expected.begin(), expected.end(), ' '), expected.end());
+        EXPECT_EQ(DrawnLossNote(), expected);
+    }
 }
 
 TEST_F(QuillmorPlat, DrawsTheLedgesTheRunnerAndAShrinkingTimerBar) {

@@ -146,7 +146,7 @@ TEST(TitlePicture, TheBadgeFitsTheMenuCornerAboveTheHeading) {
 TEST(Sheets, EveryFrameTheGameDrawsHasArt) {
     const Used used[] = {
         {"common/icons", 32, 32, {0, 1, 3, 4, 5, 6}},
-        {"common/Buttons", 64, 64, {0, 1, 2, 3, 4}},
+        {"common/Buttons", 64, 64, {0, 1, 2, 3, 4, 14, 15}},
         {"common/VexoLogo", 256, 256, {0}},
         {"menu", 256, 256, {0, 2}},
         {"Overlay", 128, 128, {0, 1, 2, 3}},
@@ -196,6 +196,7 @@ TEST(Sheets, LooseSpritesStayOffTheirCellEdges) {
     // neighbour's edge. Tiles that must join (platform floor, wall) are exempt.
     const Used loose[] = {
         {"common/icons", 32, 32, {0, 1, 3, 4, 5}},
+        {"common/Buttons", 64, 64, {14, 15}},  // the lock badge and the coin, laid over icons
         {"heart", 32, 32, {0}},
         {"Reel_Fruit", 32, 32, {0, 1, 2, 3, 4, 5, 6, 7}},
         {"Reel_Cubewick", 32, 32, {0, 1, 2, 3, 4, 5, 6, 16, 17}},
