@@ -172,12 +172,16 @@ TEST(KeysPlay, AFizzcrateTurnSpendsAllItsNudgesByKeys) {
 std::string PlayCometrowByKeys(Session& s, const std::string& before, bool keep) {
     std::string saved;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::duration<double>(kCometGameSeconds);
-    while (std::chrono::steady_clock::now() < deadline && !s.WaitForStateChange(before, 0, &saved)) {
+    // The game ends with a save and hands over to the menu a second later, where a
+    // stray Space would start the next game: no key goes out once the save is seen.
+    auto ended = [&] { return s.WaitForStateChange(before, 0, &saved); };
+    while (std::chrono::steady_clock::now() < deadline && !ended()) {
         s.Key("Up");
         s.Key("space");
         Pause(3.5);  // the lanes come to rest
+        if (ended()) break;
         s.Key("Down");
-        for (int step = 0; step < 10; ++step) s.Key("space");
+        for (int step = 0; step < 10 && !ended(); ++step) s.Key("space");
         if (keep) {
             s.Keep(s.Shot(), "crossing");
             keep = false;
