@@ -2,8 +2,10 @@
 // (media/graphics.cpp) sends is transformed and coloured on the CPU and appended to
 // one client-side vertex buffer, which goes to OpenGL 1.1 only when the primitive
 // kind, the texture or the capacity changes, on a blend/scissor change, a pixel
-// transfer, or at the end of the frame. The host creates the device and drives
-// Validate / BeginRender / EndRender once per frame. Surfaces are in image.cpp.
+// transfer, or at the end of the frame; a batch of untextured quads is first cut
+// back to what its own opaque rectangles leave visible (media/covered_quads.cpp).
+// The host creates the device and drives Validate / BeginRender / EndRender once
+// per frame. Surfaces are in image_surface.cpp.
 #include "media/graphics_device.h"
 
 #include <GL/gl.h>
@@ -101,6 +103,7 @@ int gxtkGraphics::BeginRender() {
 
     glEnable(GL_BLEND);
     glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+    additiveBlend = false;
     glDisable(GL_TEXTURE_2D);
     texturing = false;
     batchCount = 0;
@@ -137,7 +140,10 @@ int gxtkGraphics::Flush() {
     switch (batchKind) {
         case kPoints: IssueDraw(GL_POINTS, batchCount); break;
         case kLines: IssueDraw(GL_LINES, batchCount * 2); break;
-        case kQuads: IssueDraw(GL_TRIANGLES, batchCount * 6); break;
+        case kQuads:
+            if (!batchSurface && !additiveBlend) TrimCoveredQuads();
+            IssueDraw(GL_TRIANGLES, batchCount * 6);
+            break;
         case kFan: IssueDraw(GL_TRIANGLE_FAN, batchCount); break;
         default: break;
     }
@@ -212,7 +218,8 @@ int gxtkGraphics::SetMatrix(float ma, float mb, float mc, float md, float mtx, f
 int gxtkGraphics::SetBlend(int blend) {
     Flush();
     gxtkTestHooks::BatchEnd(gxtkBatchObserver::kBlend);
-    if (blend == 1) {
+    additiveBlend = blend == 1;
+    if (additiveBlend) {
         glBlendFunc(GL_ONE, GL_ONE);
     } else {
         glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);

@@ -75,6 +75,7 @@ struct gxtkGraphics : gxtkObject {
     int batchCount = 0;
     gxtkSurface* batchSurface = nullptr;
     bool texturing = false;  // GL_TEXTURE_2D as this device last left it
+    bool additiveBlend = false;  // SetBlend(1) in force: colours add, nothing covers
 
     // Every OpenGL draw call goes through IssueDraw, which counts it here (tests
     // and benchmarks check the batching with these) and records the last one.
@@ -154,6 +155,9 @@ private:
     void PutVertex(gxtkVertex& v, float x, float y);
     void PutQuad(gxtkSurface* s, float x0, float y0, float x1, float y1, float u0, float v0, float u1, float v1);
     void IssueDraw(int glMode, int count);
+    // covered_quads.cpp: trims the pending untextured quads to what the batch's
+    // later opaque rectangles leave visible.
+    void TrimCoveredQuads();
     void UseTexture(gxtkSurface* surface);  // null: untextured
 };
 

@@ -1,0 +1,152 @@
+// covered_quads_test.cpp - untextured quads cut back to what later opaque
+// rectangles of their batch leave visible, on a real OpenGL context: the window
+// must come out byte for byte as when every quad goes to OpenGL whole in a batch
+// of its own, and the shading-under-a-frame case must really be cut.
+#include <cstdint>
+#include <vector>
+
+#include "tests/media/gl_window.h"
+
+using gltest::DeviceTest;
+using gltest::ReadWindowRgb;
+
+namespace {
+
+struct Rect {
+    float x, y, w, h;
+    float r, g, b, alpha;
+};
+
+// Numerical Recipes' LCG: the same scenes on every run.
+class Lcg {
+public:
+    explicit Lcg(uint32_t seed) : state_(seed) {}
+    uint32_t Next() { return state_ = state_ * 1664525u + 1013904223u; }
+    int Below(int n) { return static_cast<int>((static_cast<uint64_t>(Next()) * static_cast<uint32_t>(n)) >> 32); }
+
+private:
+    uint32_t state_;
+};
+
+// Edges on quarter pixels (so some fall on pixel centres, where the fill rule
+// decides), some rectangles mirrored, some spanning the whole window, half of
+// them opaque.
+std::vector<Rect> RandomScene(uint32_t seed, int count) {
+    Lcg rng(seed);
+    std::vector<Rect> scene;
+    for (int i = 0; i < count; ++i) {
+        Rect r;
+        const bool band = rng.Below(3) == 0;
+        r.x = band ? -1.0f : static_cast<float>(rng.Below(4 * 340) - 4 * 10) / 4;
+        r.w = band ? gltest::kWindowW + 2.0f : static_cast<float>(rng.Below(4 * 200) + 1) / 4;
+        r.y = static_cast<float>(rng.Below(4 * 260) - 4 * 10) / 4;
+        r.h = static_cast<float>(rng.Below(4 * 160) + 1) / 4;
+        if (rng.Below(8) == 0) r.x += r.w, r.w = -r.w;
+        if (rng.Below(8) == 0) r.y += r.h, r.h = -r.h;
+        r.r = static_cast<float>(rng.Below(256));
+        r.g = static_cast<float>(rng.Below(256));
+        r.b = static_cast<float>(rng.Below(256));
+        r.alpha = rng.Below(2) == 0 ? 1.0f : static_cast<float>(rng.Below(100)) / 100;
+        scene.push_back(r);
+    }
+    return scene;
+}
+
+class CoveredQuads : public DeviceTest {
+protected:
+    // Draws the scene into a cleared window and reads it back; `batchEach` sends
+    // every rectangle in a batch of its own (a blend change ends a batch), where
+    // nothing can cut it.
+    std::vector<unsigned char> Render(const std::vector<Rect>& scene, int blend, bool batchEach) {
+        device->SetBlend(0);
+        device->Cls(40, 80, 120);
+        device->SetBlend(blend);
+        for (const Rect& r : scene) {
+            device->SetColor(r.r, r.g, r.b);
+            device->SetAlpha(r.alpha);
+            device->DrawRect(r.x, r.y, r.w, r.h);
+            if (batchEach) device->SetBlend(blend);
+        }
+        device->Flush();
+        return ReadWindowRgb();
+    }
+
+    // The extent of quad k of the batch just flushed.
+    void QuadBox(int k, float box[4]) const {
+        const gxtkVertex* v = &device->vertexData[k * 4];
+        box[0] = v[0].x, box[1] = v[0].y, box[2] = v[2].x, box[3] = v[2].y;
+    }
+};
+
+}  // namespace
+
+TEST_F(CoveredQuads, AWindowOfOverlappingRectanglesComesOutAsDrawnOneByOne) {
+    for (uint32_t seed = 1; seed <= 12; ++seed) {
+        const std::vector<Rect> scene = RandomScene(seed, 40);
+        for (int blend : {0, 1}) {
+            const std::vector<unsigned char> whole = Render(scene, blend, true);
+            const std::vector<unsigned char> batched = Render(scene, blend, false);
+            ASSERT_EQ(batched, whole) << "seed " << seed << ", blend " << blend;
+        }
+    }
+}
+
+TEST_F(CoveredQuads, ShadingUnderASolidFrameIsDrawnOnlyInsideIt) {
+    // Faint layers reaching further in from the top and bottom edges, then a
+    // solid frame round an opening from x 60 to 260 and y 50 to 190: what the
+    // game's machines draw around their reels.
+    const float w = gltest::kWindowW, h = gltest::kWindowH;
+    std::vector<Rect> scene;
+    for (int k = 0; k < 5; ++k) {
+        scene.push_back({-1, -1, w + 2, 50.0f + 4 * k, 0, 0, 0, 0.05f});
+        scene.push_back({-1, 190.0f - 4 * k, w + 2, h, 0, 0, 0, 0.05f});
+    }
+    scene.push_back({-1, -1, w + 2, 51, 0, 40, 180, 1});
+    scene.push_back({-1, 190, w + 2, h, 0, 40, 180, 1});
+    scene.push_back({-1, -1, 61, h + 2, 0, 40, 180, 1});
+    scene.push_back({260, -1, w, h + 2, 0, 40, 180, 1});
+
+    const std::vector<unsigned char> whole = Render(scene, 0, true);
+    const std::vector<unsigned char> batched = Render(scene, 0, false);
+    ASSERT_EQ(batched, whole);
+
+    float box[4];
+    QuadBox(0, box);  // the first top layer lies wholly under the frame's top
+    EXPECT_EQ(box[0], box[2]);
+    EXPECT_EQ(box[1], box[3]);
+    QuadBox(8, box);  // the last top layer: only the opening's strip is left
+    EXPECT_EQ(box[0], 60);
+    EXPECT_EQ(box[1], 50);
+    EXPECT_EQ(box[2], 260);
+    EXPECT_EQ(box[3], 65);
+    QuadBox(9, box);  // and the last bottom one
+    EXPECT_EQ(box[0], 60);
+    EXPECT_EQ(box[1], 174);
+    EXPECT_EQ(box[2], 260);
+    EXPECT_EQ(box[3], 190);
+    QuadBox(10, box);  // an opaque piece of the frame is trimmed like any quad
+    EXPECT_EQ(box[0], 60);
+    EXPECT_EQ(box[2], 260);
+}
+
+TEST_F(CoveredQuads, NothingIsCutWhereColoursAdd) {
+    const std::vector<Rect> scene = {{10, 10, 100, 100, 100, 0, 0, 1}, {0, 0, 200, 200, 0, 100, 0, 1}};
+    Render(scene, 1, false);
+    float box[4];
+    QuadBox(0, box);
+    EXPECT_EQ(box[0], 10);
+    EXPECT_EQ(box[2], 110);
+}
+
+TEST_F(CoveredQuads, ABackgroundReachingPastTheWindowIsCoveredByOneStoppingAtItsEdge) {
+    const float w = gltest::kWindowW, h = gltest::kWindowH;
+    const std::vector<Rect> scene = {{-1, -1, w + 2, h + 2, 90, 0, 0, 1}, {0, -3, 224, h + 6, 0, 0, 0, 1}};
+    ASSERT_EQ(Render(scene, 0, false), Render(scene, 0, true));
+    Render(scene, 0, false);
+    float box[4];
+    QuadBox(0, box);
+    EXPECT_EQ(box[0], 224);
+    EXPECT_EQ(box[1], 0);
+    EXPECT_EQ(box[2], w);
+    EXPECT_EQ(box[3], h);
+}
