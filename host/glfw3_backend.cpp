@@ -72,6 +72,12 @@ public:
         glfwDefaultWindowHints();
         glfwWindowHint(GLFW_RESIZABLE, resizable ? GLFW_TRUE : GLFW_FALSE);
         glfwWindowHint(GLFW_CLIENT_API, GLFW_OPENGL_API);
+        // The renderer draws in painter's order and never tests depth or stencil,
+        // as the old interface's zero depth and stencil bits said. Without those
+        // buffers a software rasteriser copies an unblended image's texels on its
+        // fast path.
+        glfwWindowHint(GLFW_DEPTH_BITS, 0);
+        glfwWindowHint(GLFW_STENCIL_BITS, 0);
         // A fullscreen game stays where it is when the player turns to another window
         // (on another monitor, say); it is iconified only when the player asks.
         glfwWindowHint(GLFW_AUTO_ICONIFY, GLFW_FALSE);

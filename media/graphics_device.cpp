@@ -3,7 +3,7 @@
 // one client-side vertex buffer, which goes to OpenGL 1.1 only when the primitive
 // kind, the texture or the capacity changes, on a blend/scissor change, a pixel
 // transfer, or at the end of the frame; a batch of untextured quads is first cut
-// back to what its own opaque rectangles leave visible (media/covered_quads.cpp).
+// back to what its own opaque rectangles leave visible (media/overdraw.cpp).
 // The host creates the device and drives Validate / BeginRender / EndRender once
 // per frame. Surfaces are in image_surface.cpp.
 #include "media/graphics_device.h"
@@ -102,6 +102,7 @@ int gxtkGraphics::BeginRender() {
     glColorPointer(4, GL_UNSIGNED_BYTE, stride, &vertexData[0].color);
 
     glEnable(GL_BLEND);
+    blending = true;
     glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
     additiveBlend = false;
     glDisable(GL_TEXTURE_2D);
@@ -114,8 +115,12 @@ int gxtkGraphics::BeginRender() {
 
 int gxtkGraphics::EndRender() {
     if (mode != 0 && batchCount != 0) Flush();
-    // Between frames texturing is off, as if every draw call had switched it off.
-    if (mode != 0) UseTexture(nullptr);
+    // Between frames texturing is off and blending on, as if every draw call had
+    // switched them so.
+    if (mode != 0) {
+        UseTexture(nullptr);
+        UseBlending(true);
+    }
     glfw2::SwapBuffers();
     return 0;
 }
@@ -136,12 +141,16 @@ void gxtkGraphics::IssueDraw(int glMode, int count) {
 
 int gxtkGraphics::Flush() {
     if (batchCount == 0) return 0;
-    if (gxtkTestHooks::SubmitDraws()) UseTexture(batchSurface);
+    const bool submit = gxtkTestHooks::SubmitDraws();
+    if (submit) UseTexture(batchSurface);
+    // Only a batch of quads is ever drawn unblended.
+    if (submit && batchKind != kQuads) UseBlending(true);
     switch (batchKind) {
         case kPoints: IssueDraw(GL_POINTS, batchCount); break;
         case kLines: IssueDraw(GL_LINES, batchCount * 2); break;
         case kQuads:
             if (!batchSurface && !additiveBlend) TrimCoveredQuads();
+            if (submit) UseBlending(!QuadBatchIsOpaque());
             IssueDraw(GL_TRIANGLES, batchCount * 6);
             break;
         case kFan: IssueDraw(GL_TRIANGLE_FAN, batchCount); break;
@@ -487,6 +496,7 @@ int gxtkGraphics::WritePixels2(gxtkSurface* s, Array<int> pixels, int x, int y, 
             block[static_cast<size_t>(i) * w + j] = (al << 24) | (r << 16) | (g << 8) | bl;
         }
     }
+    s->opaque = false;  // the block may bring transparent pixels
     glBindTexture(GL_TEXTURE_2D, s->texture);
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
     glTexSubImage2D(GL_TEXTURE_2D, 0, x, y, w, h, GL_BGRA, GL_UNSIGNED_BYTE, block.data());

@@ -20,6 +20,7 @@ struct gxtkSurface : gxtkObject {
     float uScale = 0, vScale = 0;     // 1 / texture size (the texture may be padded)
     String pendingPath;               // the file still to decode; empty once done
     bool unusable = false;            // its decode or upload failed: it draws nothing
+    bool opaque = false;              // every pixel uploaded had alpha 255 (pixel writes clear it)
 
     ~gxtkSurface() override;
     virtual int Discard();
@@ -76,6 +77,7 @@ struct gxtkGraphics : gxtkObject {
     gxtkSurface* batchSurface = nullptr;
     bool texturing = false;  // GL_TEXTURE_2D as this device last left it
     bool additiveBlend = false;  // SetBlend(1) in force: colours add, nothing covers
+    bool blending = true;        // GL_BLEND as this device last left it
 
     // Every OpenGL draw call goes through IssueDraw, which counts it here (tests
     // and benchmarks check the batching with these) and records the last one.
@@ -155,9 +157,11 @@ private:
     void PutVertex(gxtkVertex& v, float x, float y);
     void PutQuad(gxtkSurface* s, float x0, float y0, float x1, float y1, float u0, float v0, float u1, float v1);
     void IssueDraw(int glMode, int count);
-    // covered_quads.cpp: trims the pending untextured quads to what the batch's
-    // later opaque rectangles leave visible.
+    // overdraw.cpp: trims the pending untextured quads to what the batch's later
+    // opaque rectangles leave visible; whether the pending quads are all opaque.
     void TrimCoveredQuads();
+    bool QuadBatchIsOpaque() const;
+    void UseBlending(bool on);
     void UseTexture(gxtkSurface* surface);  // null: untextured
 };
 

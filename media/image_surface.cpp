@@ -38,18 +38,25 @@ GLenum FormatOfDepth(int depth) {
 }
 
 // The renderer blends with premultiplied alpha, so colour bytes are scaled by
-// their alpha here, once, with truncating integer division.
-void Premultiply(unsigned char* p, int pixelCount, int depth) {
+// their alpha here, once, with truncating integer division. True when every
+// pixel is opaque (the device then draws the image without blending).
+bool Premultiply(unsigned char* p, int pixelCount, int depth) {
+    int allAlpha = 255;
     if (depth == 4) {
         for (int i = 0; i < pixelCount; ++i, p += 4) {
             const int al = p[3];
+            allAlpha &= al;
             p[0] = static_cast<unsigned char>(p[0] * al / 255);
             p[1] = static_cast<unsigned char>(p[1] * al / 255);
             p[2] = static_cast<unsigned char>(p[2] * al / 255);
         }
     } else if (depth == 2) {
-        for (int i = 0; i < pixelCount; ++i, p += 2) p[0] = static_cast<unsigned char>(p[0] * p[1] / 255);
+        for (int i = 0; i < pixelCount; ++i, p += 2) {
+            allAlpha &= p[1];
+            p[0] = static_cast<unsigned char>(p[0] * p[1] / 255);
+        }
     }
+    return allAlpha == 255;
 }
 
 // Allocates the bound texture without data; true when GL accepted it. Errors
@@ -207,7 +214,7 @@ bool gxtkSurface::OnUnsafeLoadComplete() {
         Discard();
         return false;
     }
-    if (pixels) Premultiply(pixels, width * height, depth);
+    opaque = pixels && Premultiply(pixels, width * height, depth);
 
     GLuint name = 0;
     glGenTextures(1, &name);

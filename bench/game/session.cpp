@@ -60,6 +60,10 @@ GLFWwindow* OpenGlWindow(int w, int h) {
     if (!glfwInit()) return nullptr;
     glfwWindowHint(GLFW_RESIZABLE, GLFW_FALSE);
     glfwWindowHint(GLFW_DOUBLEBUFFER, GLFW_TRUE);
+    // The buffers the game's own window has (host/glfw3_backend.cpp): no depth or
+    // stencil, which decides the rasteriser's fast path for unblended images.
+    glfwWindowHint(GLFW_DEPTH_BITS, 0);
+    glfwWindowHint(GLFW_STENCIL_BITS, 0);
     GLFWwindow* window = glfwCreateWindow(w, h, "Tumbleroo benchmark", nullptr, nullptr);
     if (!window) return nullptr;
     glfwMakeContextCurrent(window);

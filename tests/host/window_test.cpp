@@ -90,8 +90,14 @@ TEST_F(Glfw3Window, OpensOneWindowWithAContextAndReportsItsState) {
     EXPECT_EQ(desktop.Width, kDesktopWidth);
     EXPECT_EQ(desktop.Height, kDesktopHeight);
 
-    // The context is current: the fixed-function pipeline answers.
+    // The context is current: the fixed-function pipeline answers. The renderer
+    // uses neither a depth nor a stencil buffer, and asks for none.
     ASSERT_NE(glGetString(GL_VERSION), nullptr);
+    GLint depthBits = -1, stencilBits = -1;
+    glGetIntegerv(GL_DEPTH_BITS, &depthBits);
+    glGetIntegerv(GL_STENCIL_BITS, &stencilBits);
+    EXPECT_EQ(depthBits, 0);
+    EXPECT_EQ(stencilBits, 0);
     glClearColor(1, 0, 0, 1);
     glClear(GL_COLOR_BUFFER_BIT);
     unsigned char px[4] = {};

@@ -1,20 +1,27 @@
-// covered_quads.cpp - overdraw the window never shows. Before a batch of
-// untextured quads goes to OpenGL, every quad is cut back to what the batch's
-// later opaque rectangles leave visible: layers of faint shading under a solid
-// frame, a background cleared and then covered. On a software rasteriser a
-// frame's cost is its blended pixels, and at 1920x1080 such layers were most of
-// them. Called by the graphics device's Flush (media/graphics_device.cpp).
+// overdraw.cpp - rasteriser work the window never shows. Called by the graphics
+// device's Flush (media/graphics_device.cpp) before a batch of quads goes to
+// OpenGL. On a software rasteriser a frame's cost is its pixels, blended ones
+// above all, and at 1920x1080 most of them were work nobody saw:
+//   - covered quads: every untextured quad is cut back to what the batch's later
+//     opaque rectangles leave visible (layers of faint shading under a solid
+//     frame, a background cleared and then covered);
+//   - opaque batches: quads that are all opaque (alpha 1, and an image whose
+//     every pixel is opaque) are drawn with blending off, which lets the
+//     rasteriser copy texels instead of reading back every pixel beneath.
 //
 // Why the pixels stay the same: under the usual blend (one, one minus source
-// alpha) a quad whose colour has alpha 1 writes its own colour whatever lay
-// beneath, so nothing earlier shows through it. A quad is only trimmed along an
-// edge of such a later rectangle that spans it from side to side, and the new
-// edge is that rectangle's own coordinate, so the rasteriser's fill rule hands
-// each pixel on the seam to exactly one of the two; an edge beyond the window is
-// brought back to the window's edge, which has no pixels past it. A quad covered
-// whole becomes a point, which rasterises nothing; the vertex and index counts do
-// not change.
+// alpha) a source with alpha 1 comes out as itself whatever lay beneath, so an
+// opaque quad needs no blending and nothing earlier shows through it. A quad is
+// only trimmed along an edge of such a later rectangle that spans it from side
+// to side, and the new edge is that rectangle's own coordinate, so the
+// rasteriser's fill rule hands each pixel on the seam to exactly one of the two;
+// an edge beyond the window is brought back to the window's edge, which has no
+// pixels past it. A quad covered whole becomes a point, which rasterises
+// nothing; the vertex and index counts do not change. Neither applies while
+// colours add (SetBlend(1)), where every quad's colour counts.
 #include "media/graphics_device.h"
+
+#include <GL/gl.h>
 
 namespace {
 
@@ -97,4 +104,23 @@ void gxtkGraphics::TrimCoveredQuads() {
         if (count > 0) TrimQuad(v, window, covers, count);
         if ((v[0].color >> 24) == 0xff && count < kMaxCovers) covers[count++] = extent;
     }
+}
+
+bool gxtkGraphics::QuadBatchIsOpaque() const {
+    if (additiveBlend || (batchSurface && !batchSurface->opaque)) return false;
+    for (int k = 0; k < batchCount; ++k) {
+        if ((vertexData[k * 4].color >> 24) != 0xff) return false;
+    }
+    return true;
+}
+
+// Like texturing, blending is switched only when a batch needs the other state.
+void gxtkGraphics::UseBlending(bool on) {
+    if (on == blending) return;
+    if (on) {
+        glEnable(GL_BLEND);
+    } else {
+        glDisable(GL_BLEND);
+    }
+    blending = on;
 }

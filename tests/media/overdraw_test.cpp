@@ -1,14 +1,23 @@
-// covered_quads_test.cpp - untextured quads cut back to what later opaque
-// rectangles of their batch leave visible, on a real OpenGL context: the window
-// must come out byte for byte as when every quad goes to OpenGL whole in a batch
-// of its own, and the shading-under-a-frame case must really be cut.
+// overdraw_test.cpp - the work the renderer leaves out, on a real OpenGL
+// context: untextured quads cut back to what later opaque rectangles of their
+// batch leave visible, and opaque batches drawn without blending. The window must
+// come out byte for byte as when nothing is left out (every quad whole in a batch
+// of its own, or the batch made to blend), and the shading-under-a-frame case must
+// really be cut.
+#include <GL/gl.h>
+
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "tests/media/gl_window.h"
 
 using gltest::DeviceTest;
+using gltest::ReadRgb;
 using gltest::ReadWindowRgb;
+using gltest::Rgb;
+using gltest::TempDir;
+using gltest::WritePng;
 
 namespace {
 
@@ -149,4 +158,101 @@ TEST_F(CoveredQuads, ABackgroundReachingPastTheWindowIsCoveredByOneStoppingAtIts
     EXPECT_EQ(box[1], 0);
     EXPECT_EQ(box[2], w);
     EXPECT_EQ(box[3], h);
+}
+
+// ---------------------------------------------------------------------------
+// Opaque batches
+// ---------------------------------------------------------------------------
+
+namespace {
+
+class OpaqueBatches : public DeviceTest {
+protected:
+    // A w x h RGBA image of varied colours, every pixel opaque but the one at
+    // `clearAt` (or none when it is -1), which is fully transparent.
+    gxtkSurface* Image(int w, int h, int clearAt) {
+        std::vector<unsigned char> px;
+        for (int i = 0; i < w * h; ++i) {
+            const unsigned char alpha = i == clearAt ? 0 : 255;
+            px.insert(px.end(), {static_cast<unsigned char>(i * 37), static_cast<unsigned char>(i * 11),
+                                 static_cast<unsigned char>(200 - i), alpha});
+        }
+        const std::string file = dir.File("image" + std::to_string(files++) + ".png");
+        if (!WritePng(file, w, h, 4, px)) return nullptr;
+        gxtkSurface* s = device->LoadSurface(String(file.c_str()));
+        return s && s->EnsureTexture() ? s : nullptr;
+    }
+    // The scene: a tinted image drawn twice and opaque rectangles over a red
+    // window; with `forceBlend` each batch also carries a faint quad outside the
+    // window, which changes no pixel but makes the batch blend.
+    std::vector<unsigned char> Render(gxtkSurface* image, bool forceBlend) {
+        device->Cls(255, 0, 0);
+        device->SetColor(200, 150, 100);
+        device->DrawSurface2(image, 10, 10, 0, 0, 16, 16);
+        device->SetColor(255, 255, 255);
+        device->DrawSurface2(image, 40.5f, 20.25f, 4, 4, 8, 8);
+        if (forceBlend) Faint(image);
+        device->DrawRect(100, 100, 30, 30);
+        device->SetColor(0, 90, 30);
+        device->DrawRect(120, 110, 30, 30);
+        if (forceBlend) Faint(nullptr);
+        device->SetAlpha(1);
+        device->Flush();
+        return ReadWindowRgb();
+    }
+    void Faint(gxtkSurface* image) {
+        device->SetAlpha(0.5f);
+        if (image) {
+            device->DrawSurface2(image, -50, -50, 0, 0, 8, 8);
+        } else {
+            device->DrawRect(-50, -50, 8, 8);
+        }
+        device->SetAlpha(1);
+    }
+    TempDir dir;
+    int files = 0;
+};
+
+}  // namespace
+
+TEST_F(OpaqueBatches, DrawWithoutBlendingAndGiveTheSamePixels) {
+    gxtkSurface* image = Image(16, 16, -1);
+    ASSERT_NE(image, nullptr);
+    EXPECT_TRUE(image->opaque);
+    const std::vector<unsigned char> blended = Render(image, true);
+    EXPECT_TRUE(glIsEnabled(GL_BLEND));
+    const std::vector<unsigned char> unblended = Render(image, false);
+    EXPECT_FALSE(glIsEnabled(GL_BLEND)) << "the last batch was opaque and drawn unblended";
+    EXPECT_EQ(unblended, blended);
+    device->EndRender();
+    EXPECT_TRUE(glIsEnabled(GL_BLEND)) << "between frames blending is on";
+}
+
+TEST_F(OpaqueBatches, AnImageWithATransparentPixelOrPixelsWrittenIntoItStillBlends) {
+    gxtkSurface* holed = Image(4, 4, 5);
+    ASSERT_NE(holed, nullptr);
+    EXPECT_FALSE(holed->opaque);
+    device->Cls(255, 0, 0);
+    device->DrawSurface(holed, 0, 0);
+    EXPECT_EQ(Pixel(1, 1), (Rgb{255, 0, 0})) << "the window shows through the transparent pixel";
+
+    gxtkSurface* written = Image(4, 4, -1);
+    ASSERT_NE(written, nullptr);
+    ASSERT_TRUE(written->opaque);
+    Array<int> clear(1);
+    clear[0] = 0;
+    device->WritePixels2(written, clear, 2, 2, 1, 1, 0, 1);
+    EXPECT_FALSE(written->opaque);
+    device->Cls(255, 0, 0);
+    device->DrawSurface(written, 50, 50);
+    EXPECT_EQ(Pixel(52, 52), (Rgb{255, 0, 0}));
+}
+
+TEST_F(OpaqueBatches, AnOpaqueRectangleStillBlendsWhereColoursAdd) {
+    device->Cls(100, 0, 0);
+    device->SetBlend(1);
+    device->SetColor(0, 100, 0);
+    device->DrawRect(0, 0, 10, 10);
+    EXPECT_EQ(Pixel(5, 5), (Rgb{100, 100, 0}));
+    device->SetBlend(0);
 }
