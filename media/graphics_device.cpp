@@ -125,8 +125,10 @@ int gxtkGraphics::EndRender() {
     return 0;
 }
 
-void gxtkGraphics::IssueDraw(int glMode, int count) {
-    if (!gxtkTestHooks::SubmitDraws()) {
+// A batch is counted as its primitives made it even when nothing of it is left
+// to draw (`visible` false: every quad was covered or became a clear).
+void gxtkGraphics::IssueDraw(int glMode, int count, bool visible) {
+    if (!gxtkTestHooks::SubmitDraws() || !visible) {
         // made up and counted below, never drawn
     } else if (glMode == GL_TRIANGLES) {
         glDrawElements(GL_TRIANGLES, count, GL_UNSIGNED_SHORT, quadIndexData);
@@ -148,11 +150,7 @@ int gxtkGraphics::Flush() {
     switch (batchKind) {
         case kPoints: IssueDraw(GL_POINTS, batchCount); break;
         case kLines: IssueDraw(GL_LINES, batchCount * 2); break;
-        case kQuads:
-            if (!batchSurface && !additiveBlend) TrimCoveredQuads();
-            if (submit) UseBlending(!QuadBatchIsOpaque());
-            IssueDraw(GL_TRIANGLES, batchCount * 6);
-            break;
+        case kQuads: IssueDraw(GL_TRIANGLES, batchCount * 6, PrepareQuadBatch(submit)); break;
         case kFan: IssueDraw(GL_TRIANGLE_FAN, batchCount); break;
         default: break;
     }

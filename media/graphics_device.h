@@ -156,10 +156,12 @@ private:
                     float y3, int srcX, int srcY, int srcW, int srcH);
     void PutVertex(gxtkVertex& v, float x, float y);
     void PutQuad(gxtkSurface* s, float x0, float y0, float x1, float y1, float u0, float v0, float u1, float v1);
-    void IssueDraw(int glMode, int count);
-    // overdraw.cpp: trims the pending untextured quads to what the batch's later
-    // opaque rectangles leave visible; whether the pending quads are all opaque.
-    void TrimCoveredQuads();
+    void IssueDraw(int glMode, int count, bool visible = true);
+    // overdraw.cpp: readies the pending quads for OpenGL (trimmed to what the
+    // batch's later opaque rectangles leave visible, a window fill turned into a
+    // clear, blending off when all are opaque); false when nothing is left to draw.
+    bool PrepareQuadBatch(bool submit);
+    int TrimCoveredQuads(int* fill);
     bool QuadBatchIsOpaque() const;
     void UseBlending(bool on);
     void UseTexture(gxtkSurface* surface);  // null: untextured

@@ -5,6 +5,7 @@
 //   - covered quads: every untextured quad is cut back to what the batch's later
 //     opaque rectangles leave visible (layers of faint shading under a solid
 //     frame, a background cleared and then covered);
+//   - window fills: an opaque quad over the whole window becomes a clear;
 //   - opaque batches: quads that are all opaque (alpha 1, and an image whose
 //     every pixel is opaque) are drawn with blending off, which lets the
 //     rasteriser copy texels instead of reading back every pixel beneath.
@@ -28,6 +29,7 @@ namespace {
 // A batch keeps the last few opaque rectangles it has seen, walking back from
 // its end; in the frames this is for, the covering rectangles are a handful.
 constexpr int kMaxCovers = 8;
+constexpr float kByteMax = 255.0f;
 
 struct Box {
     float x0, y0, x1, y1;  // left, top, right, bottom
@@ -62,6 +64,16 @@ bool Trim(Box& q, const Box& cover) {
 // Cuts the quad back to what the covers leave of it. Only quads written in the
 // usual corner order are trimmed (a mirrored one stays whole: its edges would
 // move to other vertices).
+void MakePoint(gxtkVertex* v) {
+    v[1].x = v[2].x = v[3].x = v[0].x;
+    v[1].y = v[2].y = v[3].y = v[0].y;
+}
+
+// A quad trimmed to nothing (or filling the window, see PrepareQuadBatch).
+int Hidden(const gxtkVertex* v) {
+    return v[1].x == v[0].x && v[2].x == v[0].x && v[1].y == v[0].y && v[3].y == v[0].y ? 1 : 0;
+}
+
 void TrimQuad(gxtkVertex* v, const Box& window, const Box* covers, int count) {
     if (!(v[0].x < v[1].x && v[0].y < v[3].y)) return;
     Box q{v[0].x, v[0].y, v[2].x, v[2].y};
@@ -77,8 +89,7 @@ void TrimQuad(gxtkVertex* v, const Box& window, const Box* covers, int count) {
         bool changed = false;
         for (int i = 0; i < count; ++i) changed |= Trim(q, covers[i]);
         if (!(q.x0 < q.x1 && q.y0 < q.y1)) {
-            v[1].x = v[2].x = v[3].x = v[0].x;
-            v[1].y = v[2].y = v[3].y = v[0].y;
+            MakePoint(v);
             return;
         }
         if (!changed) break;
@@ -91,10 +102,14 @@ void TrimQuad(gxtkVertex* v, const Box& window, const Box* covers, int count) {
 
 }  // namespace
 
-void gxtkGraphics::TrimCoveredQuads() {
+// Returns how many quads are left to draw; `fill` gets the last quad that paints
+// the whole window in one opaque colour, or -1.
+int gxtkGraphics::TrimCoveredQuads(int* fill) {
     const Box window{0, 0, static_cast<float>(width), static_cast<float>(height)};
     Box covers[kMaxCovers];
     int count = 0;
+    int hidden = 0;
+    *fill = -1;
     for (int k = batchCount - 1; k >= 0; --k) {
         gxtkVertex* v = &vertexData[k * 4];
         if (!AxisAligned(v)) continue;
@@ -102,8 +117,38 @@ void gxtkGraphics::TrimCoveredQuads() {
         // a later cover has already taken.
         const Box extent = Extent(v);
         if (count > 0) TrimQuad(v, window, covers, count);
-        if ((v[0].color >> 24) == 0xff && count < kMaxCovers) covers[count++] = extent;
+        if ((v[0].color >> 24) != 0xff) {
+            hidden += Hidden(v);
+            continue;
+        }
+        if (*fill < 0 && extent.x0 <= window.x0 && extent.y0 <= window.y0 && extent.x1 >= window.x1 &&
+            extent.y1 >= window.y1) {
+            *fill = k;
+            MakePoint(v);
+        }
+        hidden += Hidden(v);
+        if (count < kMaxCovers) covers[count++] = extent;
     }
+    return batchCount - hidden;
+}
+
+// A window filled with one opaque colour is a clear, and OpenGL clears without
+// drawing: no pixel is blended and no pipeline has to be built for it (a frame
+// that only clears, like the first, draws nothing at all). The colour is the
+// quad's own bytes, so the pixels are the ones the quad would have written.
+bool gxtkGraphics::PrepareQuadBatch(bool submit) {
+    if (!batchSurface && !additiveBlend) {
+        int fill = -1;
+        const int left = TrimCoveredQuads(&fill);
+        if (fill >= 0 && submit) {
+            const uint32_t c = vertexData[fill * 4].color;
+            glClearColor((c & 0xff) / kByteMax, ((c >> 8) & 0xff) / kByteMax, ((c >> 16) & 0xff) / kByteMax, 1);
+            glClear(GL_COLOR_BUFFER_BIT);
+        }
+        if (left == 0) return false;
+    }
+    if (submit) UseBlending(!QuadBatchIsOpaque());
+    return true;
 }
 
 bool gxtkGraphics::QuadBatchIsOpaque() const {

@@ -147,9 +147,9 @@ TEST_F(CoveredQuads, NothingIsCutWhereColoursAdd) {
     EXPECT_EQ(box[2], 110);
 }
 
-TEST_F(CoveredQuads, ABackgroundReachingPastTheWindowIsCoveredByOneStoppingAtItsEdge) {
-    const float w = gltest::kWindowW, h = gltest::kWindowH;
-    const std::vector<Rect> scene = {{-1, -1, w + 2, h + 2, 90, 0, 0, 1}, {0, -3, 224, h + 6, 0, 0, 0, 1}};
+TEST_F(CoveredQuads, ABandReachingPastTheWindowIsCoveredByOneStoppingAtItsEdge) {
+    const float w = gltest::kWindowW;
+    const std::vector<Rect> scene = {{-1, -1, w + 2, 100, 90, 0, 0, 1}, {0, -3, 224, 110, 0, 0, 0, 1}};
     ASSERT_EQ(Render(scene, 0, false), Render(scene, 0, true));
     Render(scene, 0, false);
     float box[4];
@@ -157,7 +157,32 @@ TEST_F(CoveredQuads, ABackgroundReachingPastTheWindowIsCoveredByOneStoppingAtIts
     EXPECT_EQ(box[0], 224);
     EXPECT_EQ(box[1], 0);
     EXPECT_EQ(box[2], w);
-    EXPECT_EQ(box[3], h);
+    EXPECT_EQ(box[3], 99);
+}
+
+// The window fill is held against the rectangle drawn by OpenGL itself, with
+// the renderer's blend, since every batch the device sends would clear the same.
+TEST_F(CoveredQuads, AnOpaqueRectangleOverTheWholeWindowClearsItToItsOwnBytes) {
+    const float w = gltest::kWindowW, h = gltest::kWindowH;
+    const Rect fill{-1, -1, w + 2, h + 2, 200.7f, 13.2f, 99.9f, 1};
+    const Rect over{50, 40, 100, 80, 255, 255, 0, 0.4f};
+    const std::vector<unsigned char> device = Render({{10, 10, 30, 30, 0, 0, 255, 1}, fill, over}, 0, false);
+    float box[4];
+    QuadBox(1, box);
+    EXPECT_EQ(box[0], box[2]) << "the fill went to OpenGL as a clear";
+
+    glDisable(GL_TEXTURE_2D);
+    glEnable(GL_BLEND);
+    glBlendFunc(GL_ONE, GL_ONE_MINUS_SRC_ALPHA);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT);
+    for (const Rect& r : {fill, over}) {
+        // The device's premultiplied colour bytes, truncated.
+        glColor4ub(static_cast<GLubyte>(r.r * r.alpha), static_cast<GLubyte>(r.g * r.alpha),
+                   static_cast<GLubyte>(r.b * r.alpha), static_cast<GLubyte>(r.alpha * 255));
+        glRectf(r.x, r.y, r.x + r.w, r.y + r.h);
+    }
+    EXPECT_EQ(device, ReadWindowRgb());
 }
 
 // ---------------------------------------------------------------------------
