@@ -202,8 +202,8 @@ rows() {
   verdicts .txt
   echo
   if [[ -n $PHASES ]]; then
-    echo "Where the game's time goes (one run under \`strace -f --seccomp-bpf\`, marked by the files it"
-    echo "opens; strace slows it a little):"
+    echo "Where the game's time goes (one run under \`strace -f --seccomp-bpf\`, marked by the files it opens"
+    echo "and the first-frame line it writes; strace slows it a little):"
     echo
     echo "| Phase | ms |"
     echo "|---|---:|"
