@@ -129,14 +129,14 @@ phases() {
 PHASES=""
 [[ $SMOKE == --smoke ]] || PHASES=$(phases)
 
-# "| label | median | min | max | runs |" of one program's runs, or "not run".
+# "| label | median | min | max | runs |" of one program's runs, or MISSING.
 table_row() {
-  local label=$1 file=$2 m min max n
+  local label=$1 file=$2 missing=${3:-not run} m min max n
   if [[ -s $file ]]; then
     read -r m min max _ n <<<"$(stats_ms "$file")"
     echo "| $label | $m | $min | $max | $n |"
   else
-    echo "| $label | not run | | | |"
+    echo "| $label | $missing | | | |"
   fi
 }
 
@@ -165,7 +165,7 @@ verdicts() {
 rows() {
   local suffix=$1
   table_row "tumbleroo" "$WORK/ours$suffix"
-  [[ -n $AGAINST ]] && table_row "tumbleroo of $STARTUP_AGAINST" "$WORK/against$suffix"
+  [[ -n $AGAINST ]] && table_row "tumbleroo of $STARTUP_AGAINST" "$WORK/against$suffix" "no first-frame line"
   table_row "bare GLFW window, clear, swap" "$WORK/glfw$suffix"
   table_row "bare SDL2 window, clear, swap" "$WORK/sdl2$suffix"
 }
