@@ -1,8 +1,8 @@
 // window_test.cpp - the real window under a private virtual display: the GLFW 3
 // backend in this process (size, flags, clock, sleep, pointer, a close request,
-// auto-repeat handed on as presses), and the `tumbleroo` program itself (title,
-// size and centred position, closing it, running without a display or without
-// sound).
+// auto-repeat handed on as presses, the icon), and the `tumbleroo` program itself
+// (title, size and centred position, closing it, running without a display or
+// without sound).
 #include <GL/gl.h>
 #include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
