@@ -3,12 +3,12 @@
 // installed a backend of its own; the host's start-up and loop, the graphics device
 // (size, buffer swap) and the input device (pointer, joystick) drive it.
 #include <GLFW/glfw3.h>
-#include <stb/stb_image.h>
 
 #include <cerrno>
 #include <ctime>
 
 #include "host/glfw2.h"
+#include "host/window_icon.h"
 
 namespace glfw2 {
 namespace {
@@ -26,22 +26,26 @@ void RefreshCallback(GLFWwindow*) { DeliverWindowRefresh(); }
 
 // Written by the art tool beside the sheets; the desktop's icon is the same picture.
 constexpr const char* kWindowIconFile = "./data/icon.png";
-constexpr int kRgbaChannels = 4;
 
 // Without the file (or where the platform has no window icons) the window keeps
-// the desktop's default icon; nothing else depends on it.
-void SetWindowIconFromData(GLFWwindow* window) {
-    int width = 0, height = 0, channels = 0;
-    unsigned char* pixels = stbi_load(kWindowIconFile, &width, &height, &channels, kRgbaChannels);
-    if (!pixels) return;
-    GLFWimage icon{width, height, pixels};
-    glfwSetWindowIcon(window, 1, &icon);
-    stbi_image_free(pixels);
+// the desktop's default icon; nothing else depends on it. The pixels are freed
+// once the window library has its copy.
+void SetWindowIcon(GLFWwindow* window, WindowIconDecoding& decoding) {
+    GLFWimage icon{0, 0, nullptr};
+    const unsigned char* pixels = decoding.Pixels(&icon.width, &icon.height);
+    if (pixels) {
+        icon.pixels = const_cast<unsigned char*>(pixels);
+        glfwSetWindowIcon(window, 1, &icon);
+    }
+    decoding.Discard();
 }
 
 class Glfw3 : public Backend {
 public:
+    // The icon's decode runs meanwhile: the window library takes far longer to
+    // start and to make the window than the decode takes.
     bool Init() override {
+        icon_.Start(kWindowIconFile);
         if (!glfwInit()) return false;
         glfwSetTime(0.0);
         return true;
@@ -50,6 +54,7 @@ public:
     void Terminate() override {
         if (window_) glfwDestroyWindow(window_);
         window_ = nullptr;
+        icon_.Discard();
         glfwTerminate();
     }
 
@@ -84,7 +89,7 @@ public:
         window_ = glfwCreateWindow(width, height, "", nullptr, nullptr);
         if (!window_) return false;
         glfwMakeContextCurrent(window_);
-        SetWindowIconFromData(window_);
+        SetWindowIcon(window_, icon_);
         glfwSetKeyCallback(window_, KeyCallback);
         glfwSetCharCallback(window_, CharCallback);
         glfwSetMouseButtonCallback(window_, MouseButtonCallback);
@@ -197,6 +202,7 @@ public:
 
 private:
     GLFWwindow* window_ = nullptr;
+    WindowIconDecoding icon_;
 };
 
 }  // namespace

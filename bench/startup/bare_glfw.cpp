@@ -1,10 +1,12 @@
 // bare_glfw.cpp - the start-up yardstick on the game's own window library: the
 // least a GLFW program does before its first picture (GLFW window and GL context,
-// one clear, one swap, glFinish, clean exit), built like bare_sdl2.cpp.
-// bench/startup/run.sh times it beside our own program.
+// one clear, one swap, glFinish, the first-frame line, clean exit), built like
+// bare_sdl2.cpp. bench/startup/run.sh times it beside our own program.
 #include <GLFW/glfw3.h>
 
 #include <cstdio>
+
+#include "host/first_frame_report.h"
 
 namespace {
 constexpr int kWindowW = 640;  // the game's own window size
@@ -26,6 +28,7 @@ int main(int, char**) {
     glClear(GL_COLOR_BUFFER_BIT);
     glfwSwapBuffers(window);
     glFinish();
+    ReportFirstFrame();
     glfwDestroyWindow(window);
     glfwTerminate();
     return 0;

@@ -1,10 +1,13 @@
 // bare_sdl2.cpp - the start-up yardstick: the least a windowed OpenGL program does
 // before its first picture (SDL2 window and GL context, one clear, one swap,
-// glFinish, clean exit). bench/startup/run.sh times it beside our own program.
+// glFinish, the first-frame line, clean exit). bench/startup/run.sh times it
+// beside our own program.
 #include <GL/gl.h>
 #include <SDL.h>
 
 #include <cstdio>
+
+#include "host/first_frame_report.h"
 
 namespace {
 constexpr int kWindowW = 640;  // the game's own window size
@@ -27,6 +30,7 @@ int main(int, char**) {
     glClear(GL_COLOR_BUFFER_BIT);
     SDL_GL_SwapWindow(window);
     glFinish();
+    ReportFirstFrame();
     SDL_GL_DeleteContext(context);
     SDL_DestroyWindow(window);
     SDL_Quit();

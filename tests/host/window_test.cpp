@@ -1,11 +1,12 @@
 // window_test.cpp - the real window under a private virtual display: the GLFW 3
 // backend in this process (size, flags, clock, sleep, pointer, a close request,
-// auto-repeat handed on as presses), and the `tumbleroo` program itself (title,
-// size and centred position, closing it, running without a display or without
-// sound).
+// auto-repeat handed on as presses, the icon), and the `tumbleroo` program itself
+// (title, size and centred position, closing it, running without a display or
+// without sound).
 #include <GL/gl.h>
 #include <GLFW/glfw3.h>
 #include <gtest/gtest.h>
+#include <stb/stb_image.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -167,6 +168,56 @@ TEST_F(Glfw3Window, PointerAndAutoRepeatedKeysArriveAsThePlainLayerReportsThem) 
         EXPECT_EQ(keys[i], std::make_pair(GLFW_KEY_Z, int(glfw2::PRESS))) << i;
     }
     EXPECT_EQ(keys.back(), std::make_pair(GLFW_KEY_Z, int(glfw2::RELEASE)));
+}
+
+// The icon is decoded while the library starts and handed to the window once it
+// exists: the window manager reads the file's pixels, and a working folder
+// without the file leaves the window without an icon. Each run starts and ends
+// the library, as the program does.
+TEST(Glfw3WindowIcon, IsTheDataFilesPictureOrNone) {
+    PrivateDisplay display;
+    ASSERT_TRUE(display.ok()) << "Xvfb did not start";
+    setenv("DISPLAY", display.name().c_str(), 1);
+    glfw2::SetBackend(nullptr);
+    const std::string icon = TUMBLEROO_BINARY_DIR "/data/icon.png";
+    int w = 0, h = 0, channels = 0;
+    unsigned char* rgba = stbi_load(icon.c_str(), &w, &h, &channels, 4);
+    ASSERT_NE(rgba, nullptr);
+    std::vector<unsigned long> expected = {static_cast<unsigned long>(w), static_cast<unsigned long>(h)};
+    for (int i = 0; i < w * h; ++i) {
+        const unsigned char* p = rgba + 4 * i;
+        expected.push_back(static_cast<unsigned long>(p[3]) << 24 | p[0] << 16 | p[1] << 8 | p[2]);
+    }
+    stbi_image_free(rgba);
+
+    hosttest::TempDir withIcon, withoutIcon;
+    ASSERT_EQ(Shell("mkdir -p " + withIcon.path() + "/data && cp " + icon + " " + withIcon.path() + "/data/"), 0);
+    char here[4096];
+    ASSERT_NE(getcwd(here, sizeof here), nullptr);
+    XClient x(display.name());
+    ASSERT_TRUE(x.ok());
+    for (const auto* folder : {&withIcon, &withoutIcon}) {
+        const bool has = folder == &withIcon;
+        SCOPED_TRACE(has ? "with data/icon.png" : "without it");
+        ASSERT_EQ(chdir(folder->path().c_str()), 0);
+        ASSERT_TRUE(glfw2::Init());
+        ASSERT_TRUE(glfw2::OpenWindow(kWidth, kHeight, true));
+        glfw2::SetWindowTitle("Tumbleroo icon");
+        WindowInfo info;
+        std::vector<unsigned long> property;
+        EXPECT_TRUE(x.WaitForTitle("Tumbleroo icon", 5, &info));
+        EXPECT_TRUE(x.IconProperty(info.id, &property));
+        glfw2::Terminate();
+        ASSERT_EQ(chdir(here), 0);
+        if (has) {
+            std::size_t at = 0;
+            while (at < property.size() && at < expected.size() && property[at] == expected[at]) ++at;
+            EXPECT_TRUE(property == expected) << property.size() << " values for " << expected.size()
+                                              << ", the first difference at " << at;
+        } else {
+            EXPECT_TRUE(property.empty());
+        }
+    }
 }
 
 // ---------------------------------------------------------------------------

@@ -40,6 +40,7 @@ struct Xlib {
     decltype(&XSendEvent) sendEvent = nullptr;
     decltype(&XSync) sync = nullptr;
     decltype(&XkbSetAutoRepeatRate) setAutoRepeat = nullptr;
+    decltype(&XGetWindowProperty) getProperty = nullptr;
     bool ok = false;
 
     Xlib() {
@@ -51,7 +52,7 @@ struct Xlib {
              Get(lib, "XGetWindowAttributes", &getAttributes) &&
              Get(lib, "XTranslateCoordinates", &translate) && Get(lib, "XInternAtom", &internAtom) &&
              Get(lib, "XSendEvent", &sendEvent) && Get(lib, "XSync", &sync) &&
-             Get(lib, "XkbSetAutoRepeatRate", &setAutoRepeat);
+             Get(lib, "XkbSetAutoRepeatRate", &setAutoRepeat) && Get(lib, "XGetWindowProperty", &getProperty);
     }
 
     template <class F>
@@ -164,6 +165,30 @@ bool XClient::FindByTitle(const std::string& title, WindowInfo* out) {
     if (!display_) return false;
     X().sync(Dpy(display_), False);
     return Search(X().defaultRoot(Dpy(display_)), title, out, 0);
+}
+
+// The property is read whole, in one request of up to kMaxIconLongs items.
+bool XClient::IconProperty(unsigned long window, std::vector<unsigned long>* out) {
+    constexpr long kMaxIconLongs = 1 << 20;
+    out->clear();
+    if (!display_) return false;
+    Atom icon = X().internAtom(Dpy(display_), "_NET_WM_ICON", False);
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0, after = 0;
+    unsigned char* data = nullptr;
+    if (X().getProperty(Dpy(display_), window, icon, 0, kMaxIconLongs, False, AnyPropertyType, &type, &format, &count,
+                        &after, &data) != Success) {
+        return false;
+    }
+    // Format 32 comes back as an array of C longs, whatever their size, and signed:
+    // only the low 32 bits are the value.
+    if (data && format == 32) {
+        const long* values = reinterpret_cast<const long*>(data);
+        for (unsigned long i = 0; i < count; ++i) out->push_back(static_cast<unsigned long>(values[i]) & 0xffffffffUL);
+    }
+    if (data) X().free(data);
+    return true;
 }
 
 bool XClient::WaitForTitle(const std::string& title, double seconds, WindowInfo* out) {

@@ -45,6 +45,9 @@ public:
     bool WaitForTitle(const std::string& title, double seconds, WindowInfo* out);
     // The close button's message: WM_PROTOCOLS with WM_DELETE_WINDOW.
     bool RequestClose(unsigned long window);
+    // The window's icon as the window manager reads it (_NET_WM_ICON: width,
+    // height, then one ARGB value per pixel); empty when it has none.
+    bool IconProperty(unsigned long window, std::vector<unsigned long>* out);
     // Keys held down repeat after `delayMs`, every `intervalMs`.
     bool SetAutoRepeat(unsigned int delayMs, unsigned int intervalMs);
 
