@@ -20,6 +20,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 
 // ---------------------------------------------------------------------------
 // State
@@ -119,6 +120,98 @@ void trace(gc_object* p) {
     p->mark();
 }
 
+// The queue's objects in order, kept beside the list so that a step can fetch the
+// grey objects it traces next: walking the list itself is one miss per object,
+// each waiting on the last. Only a hint: an object the record lacks or holds out of
+// date is traced all the same, merely not fetched early.
+std::deque<gc_object*> queue_order;
+
+// A grey object (its colour already flipped) leaves its list for the end of the
+// queue.
+void enqueue(gc_object* p) {
+    unlink(p);
+    append(gc_queued_list, p);
+    queue_order.push_back(p);
+}
+
+// The queue's first object, about to be traced: it leaves the record, and the one
+// kGcFetchAhead places behind it is fetched.
+gc_object* take_first_grey() {
+    gc_object* p = gc_queued_list.succ;
+    if (!queue_order.empty() && queue_order.front() == p) queue_order.pop_front();
+    if (queue_order.size() > static_cast<std::size_t>(kGcFetchAhead)) {
+        __builtin_prefetch(queue_order[kGcFetchAhead], 1);
+    }
+    return p;
+}
+
+// Prefetching while a step traces. A big heap of randomly linked objects does not
+// fit the caches, so nearly every header a step reads and every list neighbour it
+// relinks is a miss, and a step's length is mostly those misses taken one after
+// another. Each stage below fetches what a later one touches, so that several
+// misses are in flight at once; none changes what is marked or in which order.
+
+// A short FIFO of objects waiting for their memory to arrive.
+struct Stage {
+    gc_object* item[kGcFetchAhead];
+    int first = 0, count = 0;
+
+    bool full() const { return count == kGcFetchAhead; }
+    bool empty() const { return count == 0; }
+    void push(gc_object* p) {
+        item[(first + count) % kGcFetchAhead] = p;
+        ++count;
+    }
+    gc_object* pop() {
+        gc_object* p = item[first];
+        first = (first + 1) % kGcFetchAhead;
+        --count;
+        return p;
+    }
+    bool holds(const gc_object* p) const {
+        for (int i = 0; i < count; ++i) {
+            if (item[(first + i) % kGcFetchAhead] == p) return true;
+        }
+        return false;
+    }
+};
+
+// While a step traces, the references mark() queues pass through two stages:
+// `fetching`, references whose header (colour) is being fetched; leaving it, a
+// white one turns grey and its list neighbours are fetched; `moving`, grey
+// objects waiting to leave the unmarked list for the end of the queue. Both keep
+// the order mark() gave, and they are drained before the queue is found empty and
+// when the step ends, so each step leaves the lists exactly as if every reference
+// had been queued at once. Outside a step (the barrier, the roots) queueing is
+// immediate.
+bool pipelining = false;
+Stage fetching;
+Stage moving;
+
+void move_stage_in(gc_object* p) {
+    if (moving.full()) enqueue(moving.pop());
+    moving.push(p);
+}
+
+void fetched(gc_object* p) {
+    if (!is_white(p)) return;  // traced, queued or static already
+    p->flags ^= 1;
+    __builtin_prefetch(p->pred, 1);
+    __builtin_prefetch(p->succ, 1);
+    move_stage_in(p);
+}
+
+void fetch_stage_in(gc_object* p) {
+    __builtin_prefetch(p, 1);
+    if (fetching.full()) fetched(fetching.pop());
+    fetching.push(p);
+}
+
+void drain_stages() {
+    while (!fetching.empty()) fetched(fetching.pop());
+    while (!moving.empty()) enqueue(moving.pop());
+}
+
 }  // namespace
 
 // gc_free runs from operator delete, after the object's destructors: the block is
@@ -147,6 +240,7 @@ void gc_object::operator delete(void* p) { gc_free(static_cast<gc_object*>(p)); 
 
 void gc_init1() {
     partial = nullptr;  // an array half traced in lists now dropped
+    queue_order.clear();
     make_empty(gc_unmarked_list);
     make_empty(gc_queued_list);
     make_empty(gc_marked_list);
@@ -221,16 +315,31 @@ void gc_flush_free(int size) {
 // ---------------------------------------------------------------------------
 
 void gc_mark_q(gc_object* p) {
-    if (!p || !is_white(p)) return;
+    if (!p) return;
+    if (pipelining) {
+        fetch_stage_in(p);
+        return;
+    }
+    if (!is_white(p)) return;
     p->flags ^= 1;
-    unlink(p);
-    append(gc_queued_list, p);
+    enqueue(p);
 }
 
 void gc_mark(gc_object* p) {
     if (!p || !is_white(p)) return;
+    // A reference still in the fetch stage counts as queued already, as it would
+    // have been had mark() queued it at once.
+    if (pipelining && fetching.holds(p)) return;
     p->flags ^= 1;
     trace(p);
+}
+
+void gc_fetch(const gc_object* p) { __builtin_prefetch(p, 1); }
+
+void gc_fetch_links(const gc_object* p) {
+    if (!p || !is_white(p)) return;
+    __builtin_prefetch(p->pred, 1);
+    __builtin_prefetch(p->succ, 1);
 }
 
 void gc_mark_array(int count, gc_object* const* elements) {
@@ -265,18 +374,28 @@ bool marking_done() { return gc_queued_list.succ == &gc_queued_list && !partial;
 // visited) is spent.
 void trace_queue(int budget, int elements) {
     step_elements = 0;
-    while (!marking_done() && gc_marked_objs < budget && step_elements < elements) {
+    pipelining = true;
+    while (gc_marked_objs < budget && step_elements < elements) {
+        if (marking_done()) {
+            drain_stages();
+            if (marking_done()) {
+                queue_order.clear();  // nothing is queued: drop any stale hint
+                break;
+            }
+        }
         gc_object* p = partial;
         if (p) {
             tracing = p;
             p->mark();  // its next piece; the array itself is black already
         } else {
-            p = gc_queued_list.succ;
+            p = take_first_grey();
             tracing = p;
             trace(p);
         }
         tracing = nullptr;
     }
+    drain_stages();
+    pipelining = false;
 }
 
 // Every reachable object is black: the white ones are dead. Survivors are not
