@@ -20,7 +20,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <deque>
+#include <memory>
 
 // ---------------------------------------------------------------------------
 // State
@@ -123,25 +123,60 @@ void trace(gc_object* p) {
 // The queue's objects in order, kept beside the list so that a step can fetch the
 // grey objects it traces next: walking the list itself is one miss per object,
 // each waiting on the last. Only a hint: an object the record lacks or holds out of
-// date is traced all the same, merely not fetched early.
-std::deque<gc_object*> queue_order;
+// date is traced all the same, merely not fetched early. A ring of a power-of-two
+// size that never grows while it holds anything (a copy would be a pause of its
+// own): when full, objects go unrecorded, and the next time the queue is empty
+// the ring is made big enough for them.
+class QueueOrder {
+public:
+    void push(gc_object* p) {
+        if (count_ == capacity_) {
+            ++missed_;
+            return;
+        }
+        ring_[(first_ + count_) & (capacity_ - 1)] = p;
+        ++count_;
+    }
+    // The queue's first object is leaving it.
+    void took(const gc_object* p) {
+        if (count_ == 0 || ring_[first_] != p) return;
+        first_ = (first_ + 1) & (capacity_ - 1);
+        --count_;
+    }
+    // The object n places behind the queue's first, if recorded.
+    gc_object* ahead(std::size_t n) const { return n < count_ ? ring_[(first_ + n) & (capacity_ - 1)] : nullptr; }
+    // The queue is empty: nothing recorded is still queued.
+    void restart() {
+        first_ = count_ = 0;
+        if (missed_ == 0) return;
+        std::size_t size = 1024;
+        while (size < capacity_ + missed_) size *= 2;
+        ring_.reset(new gc_object*[size]);
+        capacity_ = size;
+        missed_ = 0;
+    }
+
+private:
+    std::unique_ptr<gc_object*[]> ring_;
+    std::size_t capacity_ = 0, first_ = 0, count_ = 0, missed_ = 0;
+};
+
+QueueOrder queue_order;
 
 // A grey object (its colour already flipped) leaves its list for the end of the
 // queue.
 void enqueue(gc_object* p) {
     unlink(p);
     append(gc_queued_list, p);
-    queue_order.push_back(p);
+    queue_order.push(p);
 }
 
-// The queue's first object, about to be traced: it leaves the record, and the one
-// kGcFetchAhead places behind it is fetched.
+// The queue's first object, about to be traced; the one kGcFetchAhead places
+// behind it is fetched.
 gc_object* take_first_grey() {
     gc_object* p = gc_queued_list.succ;
-    if (!queue_order.empty() && queue_order.front() == p) queue_order.pop_front();
-    if (queue_order.size() > static_cast<std::size_t>(kGcFetchAhead)) {
-        __builtin_prefetch(queue_order[kGcFetchAhead], 1);
-    }
+    queue_order.took(p);
+    __builtin_prefetch(queue_order.ahead(kGcFetchAhead), 1);
     return p;
 }
 
@@ -240,7 +275,7 @@ void gc_object::operator delete(void* p) { gc_free(static_cast<gc_object*>(p)); 
 
 void gc_init1() {
     partial = nullptr;  // an array half traced in lists now dropped
-    queue_order.clear();
+    queue_order.restart();
     make_empty(gc_unmarked_list);
     make_empty(gc_queued_list);
     make_empty(gc_marked_list);
@@ -379,7 +414,7 @@ void trace_queue(int budget, int elements) {
         if (marking_done()) {
             drain_stages();
             if (marking_done()) {
-                queue_order.clear();  // nothing is queued: drop any stale hint
+                queue_order.restart();
                 break;
             }
         }
