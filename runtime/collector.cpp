@@ -126,19 +126,19 @@ void trace(gc_object* p) {
 // date is traced all the same, merely not fetched early. A ring of a power-of-two
 // size that never grows while it holds anything (a copy would be a pause of its
 // own): when full, objects go unrecorded, and the next time the queue is empty
-// the ring is made big enough for them.
+// the ring is made as big as the queue has been since.
 class QueueOrder {
 public:
+    // An object joins the end of the queue.
     void push(gc_object* p) {
-        if (count_ == capacity_) {
-            ++missed_;
-            return;
-        }
+        if (++length_ > peak_) peak_ = length_;
+        if (count_ == capacity_) return;
         ring_[(first_ + count_) & (capacity_ - 1)] = p;
         ++count_;
     }
-    // The queue's first object is leaving it.
+    // The queue's first object leaves it.
     void took(const gc_object* p) {
+        if (length_ > 0) --length_;
         if (count_ == 0 || ring_[first_] != p) return;
         first_ = (first_ + 1) & (capacity_ - 1);
         --count_;
@@ -147,18 +147,20 @@ public:
     gc_object* ahead(std::size_t n) const { return n < count_ ? ring_[(first_ + n) & (capacity_ - 1)] : nullptr; }
     // The queue is empty: nothing recorded is still queued.
     void restart() {
-        first_ = count_ = 0;
-        if (missed_ == 0) return;
-        std::size_t size = 1024;
-        while (size < capacity_ + missed_) size *= 2;
-        ring_.reset(new gc_object*[size]);
-        capacity_ = size;
-        missed_ = 0;
+        first_ = count_ = length_ = 0;
+        if (peak_ > capacity_) {
+            std::size_t size = 1024;
+            while (size < peak_) size *= 2;
+            ring_.reset(new gc_object*[size]);
+            capacity_ = size;
+        }
+        peak_ = 0;
     }
 
 private:
     std::unique_ptr<gc_object*[]> ring_;
-    std::size_t capacity_ = 0, first_ = 0, count_ = 0, missed_ = 0;
+    std::size_t capacity_ = 0, first_ = 0, count_ = 0;
+    std::size_t length_ = 0, peak_ = 0;  // of the queue, recorded or not
 };
 
 QueueOrder queue_order;
