@@ -8,6 +8,8 @@
 // Sections:
 //   - state: colour, the four lists, counters, the small-block cache
 //   - list helpers
+//   - fetching ahead while a step traces: the record of the queue's order and
+//     the two stages references pass through on their way to the queue
 //   - allocation and lazy destruction: gc_malloc, gc_free, gc_flush_free
 //   - barrier and marking: gc_mark_q, gc_mark, gc_mark_array, roots, the pieces
 //     of large arrays
