@@ -1,9 +1,9 @@
 // The collector under a mutator that keeps moving references while large arrays
-// are traced in pieces and cycles end in sweeps: no object still reachable may
-// ever be destroyed, and the unreachable ones must be.
+// are traced in pieces, or while a long grey queue is traced, and cycles end in
+// sweeps: no object still reachable may ever be destroyed, and the unreachable
+// ones must be.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <vector>
 
 #include "runtime/runtime.h"
