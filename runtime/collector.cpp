@@ -8,6 +8,8 @@
 // Sections:
 //   - state: colour, the four lists, counters, the small-block cache
 //   - list helpers
+//   - fetching ahead while a step traces: the record of the queue's order and
+//     the two stages references pass through on their way to the queue
 //   - allocation and lazy destruction: gc_malloc, gc_free, gc_flush_free
 //   - barrier and marking: gc_mark_q, gc_mark, gc_mark_array, roots, the pieces
 //     of large arrays
@@ -20,6 +22,7 @@
 #include <climits>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 
 // ---------------------------------------------------------------------------
 // State
@@ -119,6 +122,135 @@ void trace(gc_object* p) {
     p->mark();
 }
 
+// The queue's objects in order, kept beside the list so that a step can fetch the
+// grey objects it traces next: walking the list itself is one miss per object,
+// each waiting on the last. Only a hint: an object the record lacks or holds out of
+// date is traced all the same, merely not fetched early. A ring of a power-of-two
+// size that never grows while it holds anything (a copy would be a pause of its
+// own): when full, objects go unrecorded, and the next time the queue is empty
+// the ring is made as big as the queue has been since.
+class QueueOrder {
+public:
+    // An object joins the end of the queue.
+    void push(gc_object* p) {
+        if (++length_ > peak_) peak_ = length_;
+        if (count_ == capacity_) return;
+        ring_[(first_ + count_) & (capacity_ - 1)] = p;
+        ++count_;
+    }
+    // The queue's first object leaves it.
+    void took(const gc_object* p) {
+        if (length_ > 0) --length_;
+        if (count_ == 0 || ring_[first_] != p) return;
+        first_ = (first_ + 1) & (capacity_ - 1);
+        --count_;
+    }
+    // The object n places behind the queue's first, if recorded.
+    gc_object* ahead(std::size_t n) const { return n < count_ ? ring_[(first_ + n) & (capacity_ - 1)] : nullptr; }
+    // The queue is empty: nothing recorded is still queued.
+    void restart() {
+        first_ = count_ = length_ = 0;
+        if (peak_ > capacity_) {
+            std::size_t size = 1024;
+            while (size < peak_) size *= 2;
+            ring_.reset(new gc_object*[size]);
+            capacity_ = size;
+        }
+        peak_ = 0;
+    }
+
+private:
+    std::unique_ptr<gc_object*[]> ring_;
+    std::size_t capacity_ = 0, first_ = 0, count_ = 0;
+    std::size_t length_ = 0, peak_ = 0;  // of the queue, recorded or not
+};
+
+QueueOrder queue_order;
+
+// A grey object (its colour already flipped) leaves its list for the end of the
+// queue.
+void enqueue(gc_object* p) {
+    unlink(p);
+    append(gc_queued_list, p);
+    queue_order.push(p);
+}
+
+// The queue's first object, about to be traced; the one kGcFetchAhead places
+// behind it is fetched.
+gc_object* take_first_grey() {
+    gc_object* p = gc_queued_list.succ;
+    queue_order.took(p);
+    __builtin_prefetch(queue_order.ahead(kGcFetchAhead), 1);
+    return p;
+}
+
+// Prefetching while a step traces. A big heap of randomly linked objects does not
+// fit the caches, so nearly every header a step reads and every list neighbour it
+// relinks is a miss, and a step's length is mostly those misses taken one after
+// another. Each stage below fetches what a later one touches, so that several
+// misses are in flight at once; none changes what is marked or in which order.
+
+// A short FIFO of objects waiting for their memory to arrive.
+struct Stage {
+    gc_object* item[kGcFetchAhead];
+    int first = 0, count = 0;
+
+    bool full() const { return count == kGcFetchAhead; }
+    bool empty() const { return count == 0; }
+    void push(gc_object* p) {
+        item[(first + count) % kGcFetchAhead] = p;
+        ++count;
+    }
+    gc_object* pop() {
+        gc_object* p = item[first];
+        first = (first + 1) % kGcFetchAhead;
+        --count;
+        return p;
+    }
+    bool holds(const gc_object* p) const {
+        for (int i = 0; i < count; ++i) {
+            if (item[(first + i) % kGcFetchAhead] == p) return true;
+        }
+        return false;
+    }
+};
+
+// While a step traces, the references mark() queues pass through two stages:
+// `fetching`, references whose header (colour) is being fetched; leaving it, a
+// white one turns grey and its list neighbours are fetched; `moving`, grey
+// objects waiting to leave the unmarked list for the end of the queue. Both keep
+// the order mark() gave, and they are drained before the queue is found empty and
+// when the step ends, so each step leaves the lists exactly as if every reference
+// had been queued at once. Outside a step (the barrier, the roots) queueing is
+// immediate.
+bool pipelining = false;
+Stage fetching;
+Stage moving;
+
+void move_stage_in(gc_object* p) {
+    if (moving.full()) enqueue(moving.pop());
+    moving.push(p);
+}
+
+void fetched(gc_object* p) {
+    if (!is_white(p)) return;  // traced, queued or static already
+    p->flags ^= 1;
+    __builtin_prefetch(p->pred, 1);
+    __builtin_prefetch(p->succ, 1);
+    move_stage_in(p);
+}
+
+void fetch_stage_in(gc_object* p) {
+    __builtin_prefetch(p, 1);
+    if (fetching.full()) fetched(fetching.pop());
+    fetching.push(p);
+}
+
+void drain_stages() {
+    while (!fetching.empty()) fetched(fetching.pop());
+    while (!moving.empty()) enqueue(moving.pop());
+}
+
 }  // namespace
 
 // gc_free runs from operator delete, after the object's destructors: the block is
@@ -147,6 +279,7 @@ void gc_object::operator delete(void* p) { gc_free(static_cast<gc_object*>(p)); 
 
 void gc_init1() {
     partial = nullptr;  // an array half traced in lists now dropped
+    queue_order.restart();
     make_empty(gc_unmarked_list);
     make_empty(gc_queued_list);
     make_empty(gc_marked_list);
@@ -221,16 +354,31 @@ void gc_flush_free(int size) {
 // ---------------------------------------------------------------------------
 
 void gc_mark_q(gc_object* p) {
-    if (!p || !is_white(p)) return;
+    if (!p) return;
+    if (pipelining) {
+        fetch_stage_in(p);
+        return;
+    }
+    if (!is_white(p)) return;
     p->flags ^= 1;
-    unlink(p);
-    append(gc_queued_list, p);
+    enqueue(p);
 }
 
 void gc_mark(gc_object* p) {
     if (!p || !is_white(p)) return;
+    // A reference still in the fetch stage counts as queued already, as it would
+    // have been had mark() queued it at once.
+    if (pipelining && fetching.holds(p)) return;
     p->flags ^= 1;
     trace(p);
+}
+
+void gc_fetch(const gc_object* p) { __builtin_prefetch(p, 1); }
+
+void gc_fetch_links(const gc_object* p) {
+    if (!p || !is_white(p)) return;
+    __builtin_prefetch(p->pred, 1);
+    __builtin_prefetch(p->succ, 1);
 }
 
 void gc_mark_array(int count, gc_object* const* elements) {
@@ -265,18 +413,28 @@ bool marking_done() { return gc_queued_list.succ == &gc_queued_list && !partial;
 // visited) is spent.
 void trace_queue(int budget, int elements) {
     step_elements = 0;
-    while (!marking_done() && gc_marked_objs < budget && step_elements < elements) {
+    pipelining = true;
+    while (gc_marked_objs < budget && step_elements < elements) {
+        if (marking_done()) {
+            drain_stages();
+            if (marking_done()) {
+                queue_order.restart();
+                break;
+            }
+        }
         gc_object* p = partial;
         if (p) {
             tracing = p;
             p->mark();  // its next piece; the array itself is black already
         } else {
-            p = gc_queued_list.succ;
+            p = take_first_grey();
             tracing = p;
             trace(p);
         }
         tracing = nullptr;
     }
+    drain_stages();
+    pipelining = false;
 }
 
 // Every reachable object is black: the white ones are dead. Survivors are not

@@ -110,9 +110,13 @@ int main(int argc, char** argv) {
     for (int tick = 0; tick < opt.ticks; ++tick) {
         const auto tickStart = workload::Clock::now();
         sink += Mutate(tick, total, rng);
+        // The CPU clock is read outside the wall-clock pause: reading it is a system call.
+        const double cpuStart = workload::ThreadCpuMicros();
         const auto gcStart = workload::Clock::now();
         gc_collect();
-        samples.Add(workload::MicrosSince(gcStart), workload::MicrosSince(tickStart));
+        const double pause = workload::MicrosSince(gcStart);
+        const double cpu = workload::ThreadCpuMicros() - cpuStart;
+        samples.Add(pause, workload::MicrosSince(tickStart), cpu);
     }
     samples.Print();
     std::printf("# heap %d max %d check %lld\n", gc_alloced_bytes, gc_max_alloced_bytes, sink);

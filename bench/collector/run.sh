@@ -122,6 +122,8 @@ label() {
     echo
     read -r _ op ox _ <<<"$(stats "$WORK/ours-$live.txt" 1)"
     read -r _ ot _ _ <<<"$(stats "$WORK/ours-$live.txt" 2)"
+    read -r cm cp cx _ <<<"$(stats "$WORK/ours-$live.txt" 3)"
+    echo "- Our pause on the thread's CPU clock, which leaves out any time the process was descheduled: median $cm µs, p99 $cp µs, max $cx µs"
     p99_budget=$(budget_for P99 "$live") max_budget=$(budget_for MAX "$live")
     if [[ $p99_budget != 0 ]]; then
       verdict=$(awk -v a="$op" -v b="$p99_budget" 'BEGIN { print (a < b) ? "met" : "missed" }')

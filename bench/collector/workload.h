@@ -4,11 +4,14 @@
 // and small objects), pointer stores into the live set and a few nodes replaced.
 // Each program applies the same seeded choices with its own objects, runs its
 // collector once per tick and prints one line per tick:
-//   <microseconds in the collector> <microseconds for the whole tick>
-// then "# seconds <run time>" for the throughput.
+//   <microseconds in the collector> <microseconds for the whole tick> [<CPU microseconds in the collector>]
+// then "# seconds <run time>" for the throughput. The third column, where a
+// program gives it, is the collector's time on the thread's CPU clock: a long
+// pause that it does not share was the process waiting, not the collector working.
 #pragma once
 
 #include <chrono>
+#include <ctime>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -65,19 +68,36 @@ inline double MicrosSince(Clock::time_point start) {
     return std::chrono::duration<double, std::micro>(Clock::now() - start).count();
 }
 
+// Microseconds the calling thread has run on a CPU.
+inline double ThreadCpuMicros() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) * 1e6 + static_cast<double>(t.tv_nsec) / 1e3;
+}
+
 // Per-tick samples, printed at the end so that printing never lands in a tick.
 // Made right before the first tick: the run time counts the ticks only.
 struct Samples {
-    std::vector<double> pause, tick;
+    std::vector<double> pause, tick, cpu;
     Clock::time_point start = Clock::now();
 
     void Add(double pauseUs, double tickUs) {
         pause.push_back(pauseUs);
         tick.push_back(tickUs);
     }
+    void Add(double pauseUs, double tickUs, double cpuUs) {
+        Add(pauseUs, tickUs);
+        cpu.push_back(cpuUs);
+    }
     void Print() const {
         const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
-        for (size_t i = 0; i < pause.size(); ++i) std::printf("%.3f %.3f\n", pause[i], tick[i]);
+        for (size_t i = 0; i < pause.size(); ++i) {
+            if (i < cpu.size()) {
+                std::printf("%.3f %.3f %.3f\n", pause[i], tick[i], cpu[i]);
+            } else {
+                std::printf("%.3f %.3f\n", pause[i], tick[i]);
+            }
+        }
         std::printf("# seconds %.6f\n", seconds);
     }
 };

@@ -182,6 +182,48 @@ TEST_F(Collector, StepOverAnArrayOfBlackElementsIsBounded) {
     EXPECT_EQ(Node::destroyed, 0);
 }
 
+// True when every object on the list headed by `head` has the colour the list
+// stands for: white on the unmarked list, reached on the queue and marked lists.
+bool ListHoldsItsColour(const gc_object& head, bool white) {
+    for (const gc_object* q = head.succ; q != &head; q = q->succ) {
+        if (((q->flags & 3) == gc_markbit) != white) return false;
+    }
+    return true;
+}
+
+TEST_F(Collector, ReferencesTracedAsAStepRunsOutAreQueuedWhenItEnds) {
+    // The array's last piece spends the step's budget exactly, and its last element
+    // holds the only reference to `leaf`. The step ends with the queue list itself
+    // empty: unless the leaf is queued by then, the cycle looks finished, the sweep
+    // frees the leaf while it is reachable.
+    const int pieces = (kGcStepObjects - 2 + kGcArrayPiece - 1) / kGcArrayPiece;
+    const int count = pieces * kGcArrayPiece;
+    ASSERT_GE(2 + count, kGcStepObjects);
+    ASSERT_LT(2 + count - kGcArrayPiece, kGcStepObjects);
+    Array<Node*> kids(count);
+    for (int i = 0; i < count; ++i) kids[i] = new Node();  // kids is white: no barrier needed yet
+    Node* leaf = new Node();
+    kids[count - 1]->next = leaf;
+    gc_assign(g_root, new Node());
+    gc_assign(g_root->children, kids);
+    Array<int> junk(kGcSweepGrowth / 4 + 16);  // growth enough for the cycle to end in a sweep
+    const int markbit = gc_markbit;
+
+    gc_collect();
+    EXPECT_EQ(gc_markbit, markbit) << "the cycle ended with the leaf unmarked";
+    EXPECT_TRUE(gc_is_live(leaf));
+    EXPECT_EQ(gc_list_count(gc_queued_list), 1);
+    EXPECT_TRUE(ListHoldsItsColour(gc_unmarked_list, true));
+    EXPECT_TRUE(ListHoldsItsColour(gc_queued_list, false));
+    EXPECT_TRUE(ListHoldsItsColour(gc_marked_list, false));
+
+    gc_collect();  // traces the leaf, ends the cycle and sweeps
+    EXPECT_NE(gc_markbit, markbit);
+    full_collection();
+    EXPECT_EQ(Node::destroyed, 0);
+    EXPECT_TRUE(gc_is_live(leaf));
+}
+
 TEST_F(Collector, ChurnKeepsTheHeapBounded) {
     gc_assign(g_root, new Node());
     full_collection();
