@@ -108,6 +108,7 @@ int gxtkGraphics::BeginRender() {
     glDisable(GL_TEXTURE_2D);
     texturing = false;
     batchCount = 0;
+    batchSkewed = false;
     frameDrawCalls = 0;
     gxtkTestHooks::BatchEnd(gxtkBatchObserver::kFrame);
     return 0;
@@ -155,6 +156,7 @@ int gxtkGraphics::Flush() {
         default: break;
     }
     batchCount = 0;
+    batchSkewed = false;
     return 0;
 }
 
@@ -219,6 +221,7 @@ int gxtkGraphics::SetMatrix(float ma, float mb, float mc, float md, float mtx, f
     tx = mtx;
     ty = mty;
     transformed = !(a == 1 && b == 0 && c == 0 && d == 1 && tx == 0 && ty == 0);
+    skewing = b != 0 || c != 0;
     return 0;
 }
 
@@ -248,6 +251,7 @@ int gxtkGraphics::SetScissor(int x, int y, int w, int h) {
 
 int gxtkGraphics::Cls(float r, float g, float bl) {
     batchCount = 0;
+    batchSkewed = false;
     gxtkTestHooks::BatchEnd(gxtkBatchObserver::kClear);
     glClearColor(r / kByteMax, g / kByteMax, bl / kByteMax, 1);
     glClear(GL_COLOR_BUFFER_BIT);
@@ -304,6 +308,7 @@ void gxtkGraphics::PutQuad(gxtkSurface* s, float x0, float y0, float x1, float y
     if (!JoinsQuadBatch(s)) Begin(kQuads, s);
     gxtkVertex* v = &vertexData[batchCount * 4];
     if (transformed) {
+        batchSkewed |= skewing;
         const float ax0 = a * x0, ax1 = a * x1, cy0 = c * y0, cy1 = c * y1;
         const float bx0 = b * x0, bx1 = b * x1, dy0 = d * y0, dy1 = d * y1;
         v[0].x = ax0 + cy0 + tx;

@@ -70,11 +70,13 @@ struct gxtkGraphics : gxtkObject {
     float alpha = 1;
     float a = 1, b = 0, c = 0, d = 1, tx = 0, ty = 0;
     bool transformed = false;
+    bool skewing = false;      // the matrix rotates or shears: a quad's sides leave the axes
     gxtkVertex vertexData[kMaxVertices];
     uint16_t quadIndexData[kMaxQuads * 6];
     int batchKind = 0;
     int batchCount = 0;
     gxtkSurface* batchSurface = nullptr;
+    bool batchSkewed = false;  // a quad of the pending batch was placed under a skewing matrix
     bool texturing = false;  // GL_TEXTURE_2D as this device last left it
     bool additiveBlend = false;  // SetBlend(1) in force: colours add, nothing covers
     bool blending = true;        // GL_BLEND as this device last left it

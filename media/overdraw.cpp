@@ -13,8 +13,8 @@
 // Why the pixels stay the same: under the usual blend (one, one minus source
 // alpha) a source with alpha 1 comes out as itself whatever lay beneath, so an
 // opaque quad needs no blending and nothing earlier shows through it. A quad is
-// only trimmed along an edge of such a later rectangle that spans it from side
-// to side, and the new edge is that rectangle's own coordinate, so the
+// only trimmed to an edge of such a later rectangle, one that spans what is left
+// from side to side, and the new edge is that rectangle's own coordinate, so the
 // rasteriser's fill rule hands each pixel on the seam to exactly one of the two;
 // an edge beyond the window is brought back to the window's edge, which has no
 // pixels past it. A quad covered whole becomes a point, which rasterises
@@ -24,22 +24,15 @@
 
 #include <GL/gl.h>
 
+#include <algorithm>
+
 namespace {
 
-// A batch keeps the last few opaque rectangles it has seen, walking back from
-// its end; in the frames this is for, the covering rectangles are a handful.
-constexpr int kMaxCovers = 8;
 constexpr float kByteMax = 255.0f;
 
 struct Box {
     float x0, y0, x1, y1;  // left, top, right, bottom
 };
-
-// Quads are written top-left, top-right, bottom-right, bottom-left; one placed
-// by an unrotated matrix keeps that shape, with its sides along the axes.
-bool AxisAligned(const gxtkVertex* v) {
-    return v[0].y == v[1].y && v[1].x == v[2].x && v[2].y == v[3].y && v[3].x == v[0].x;
-}
 
 // The pixels a rectangle covers do not depend on the order of its corners.
 Box Extent(const gxtkVertex* v) {
@@ -47,87 +40,113 @@ Box Extent(const gxtkVertex* v) {
             v[0].x < v[2].x ? v[2].x : v[0].x, v[0].y < v[2].y ? v[2].y : v[0].y};
 }
 
-// Trims `q` against one cover; true when something changed.
-bool Trim(Box& q, const Box& cover) {
-    bool changed = false;
-    if (cover.y0 <= q.y0 && cover.y1 >= q.y1) {  // the cover spans q's height
-        if (cover.x0 <= q.x0 && cover.x1 > q.x0) q.x0 = cover.x1, changed = true;
-        if (cover.x1 >= q.x1 && cover.x0 < q.x1) q.x1 = cover.x0, changed = true;
+// What one cover did to a quad's box.
+enum class Cut { kNone, kTrimmed, kGone, kPartly };
+
+// Trims `q` against one cover. kPartly: the cover overlaps q without spanning it
+// (a corner, or a band through its middle), and q stays as it is.
+Cut Trim(Box& q, const Box& c) {
+    if (c.x1 <= q.x0 || c.x0 >= q.x1 || c.y1 <= q.y0 || c.y0 >= q.y1) return Cut::kNone;
+    const bool tall = c.y0 <= q.y0 && c.y1 >= q.y1;  // spans q's height
+    const bool wide = c.x0 <= q.x0 && c.x1 >= q.x1;  // spans q's width
+    if (tall && wide) return Cut::kGone;
+    if (tall && c.x0 <= q.x0) {
+        q.x0 = c.x1;
+    } else if (tall && c.x1 >= q.x1) {
+        q.x1 = c.x0;
+    } else if (wide && c.y0 <= q.y0) {
+        q.y0 = c.y1;
+    } else if (wide && c.y1 >= q.y1) {
+        q.y1 = c.y0;
+    } else {
+        return Cut::kPartly;
     }
-    if (cover.x0 <= q.x0 && cover.x1 >= q.x1) {  // the cover spans q's width
-        if (cover.y0 <= q.y0 && cover.y1 > q.y0) q.y0 = cover.y1, changed = true;
-        if (cover.y1 >= q.y1 && cover.y0 < q.y1) q.y1 = cover.y0, changed = true;
-    }
-    return changed;
+    return Cut::kTrimmed;
 }
 
-// Cuts the quad back to what the covers leave of it. Only quads written in the
-// usual corner order are trimmed (a mirrored one stays whole: its edges would
-// move to other vertices).
 void MakePoint(gxtkVertex* v) {
     v[1].x = v[2].x = v[3].x = v[0].x;
     v[1].y = v[2].y = v[3].y = v[0].y;
 }
 
-// A quad trimmed to nothing (or filling the window, see PrepareQuadBatch).
-int Hidden(const gxtkVertex* v) {
-    return v[1].x == v[0].x && v[2].x == v[0].x && v[1].y == v[0].y && v[3].y == v[0].y ? 1 : 0;
+bool IsPoint(const gxtkVertex* v) {
+    return v[1].x == v[0].x && v[2].x == v[0].x && v[1].y == v[0].y && v[3].y == v[0].y;
 }
 
-void TrimQuad(gxtkVertex* v, const Box& window, const Box* covers, int count) {
-    if (!(v[0].x < v[1].x && v[0].y < v[3].y)) return;
-    Box q{v[0].x, v[0].y, v[2].x, v[2].y};
-    // Past the window's edges there are no pixels to cover: a background drawn
-    // from (-1, -1) is still covered by one drawn from (0, 0) later.
-    if (q.x0 < window.x0) q.x0 = window.x0;
-    if (q.y0 < window.y0) q.y0 = window.y0;
-    if (q.x1 > window.x1) q.x1 = window.x1;
-    if (q.y1 > window.y1) q.y1 = window.y1;
-    // One cover's trim can make another span what is left, so go round again
-    // while something changes; every round shrinks the box, and a few suffice.
-    for (int round = 0; round < 3; ++round) {
-        bool changed = false;
-        for (int i = 0; i < count; ++i) changed |= Trim(q, covers[i]);
-        if (!(q.x0 < q.x1 && q.y0 < q.y1)) {
-            MakePoint(v);
-            return;
-        }
-        if (!changed) break;
+// Cuts the quad back to what is still open and what the partial covers leave of
+// it. Only quads written in the usual corner order are trimmed (a mirrored one
+// stays whole: its edges would move to other vertices).
+// Writes a trimmed box back into the quad; 1 when nothing of it is left.
+inline int PutBox(gxtkVertex* v, const Box& q) {
+    if (!(q.x0 < q.x1 && q.y0 < q.y1)) {
+        MakePoint(v);
+        return 1;
     }
     v[0].x = v[3].x = q.x0;
     v[1].x = v[2].x = q.x1;
     v[0].y = v[1].y = q.y0;
     v[2].y = v[3].y = q.y1;
+    return 0;
+}
+
+// The quad's box cut back to the open box. Only quads written in the usual
+// corner order are trimmed (a mirrored one stays whole: its edges would move to
+// other vertices).
+inline bool OpenPart(const gxtkVertex* v, const Box& open, Box* q) {
+    if (!(v[0].x < v[1].x && v[0].y < v[3].y)) return false;
+    *q = {std::max(v[0].x, open.x0), std::max(v[0].y, open.y0), std::min(v[2].x, open.x1),
+          std::min(v[2].y, open.y1)};
+    return true;
 }
 
 }  // namespace
 
+// Walking back from the batch's end, the later opaque quads are kept as one open
+// box, the part of the window they leave uncovered (a frame round a view, a
+// background over the left of the window), narrowed by each opaque quad that
+// spans it at an edge, so that every earlier quad is trimmed by four
+// comparisons. An opaque quad over only a middle part of the open box narrows
+// nothing: keeping such quads one by one cost more comparisons than the pixels
+// they saved.
+//
 // Returns how many quads are left to draw; `fill` gets the last quad that paints
 // the whole window in one opaque colour, or -1.
 int gxtkGraphics::TrimCoveredQuads(int* fill) {
-    const Box window{0, 0, static_cast<float>(width), static_cast<float>(height)};
-    Box covers[kMaxCovers];
-    int count = 0;
-    int hidden = 0;
     *fill = -1;
+    // Untextured quads are placed by PutQuad, written top-left, top-right,
+    // bottom-right, bottom-left: their sides lie along the axes unless the matrix
+    // rotated or sheared one, which a batch seldom has, and then is left whole.
+    if (batchSkewed) return batchCount;
+    // Past the window's edges there are no pixels to cover: a background drawn
+    // from (-1, -1) is still covered by one drawn from (0, 0) later.
+    const Box window{0, 0, static_cast<float>(width), static_cast<float>(height)};
+    Box open = window;
+    bool narrowed = false;
+    int hidden = 0;
     for (int k = batchCount - 1; k >= 0; --k) {
         gxtkVertex* v = &vertexData[k * 4];
-        if (!AxisAligned(v)) continue;
-        // The quad's own extent covers what lies beneath it, however much of it
-        // a later cover has already taken.
-        const Box extent = Extent(v);
-        if (count > 0) TrimQuad(v, window, covers, count);
-        if ((v[0].color >> 24) != 0xff) {
-            hidden += Hidden(v);
+        const bool opaque = (v[0].color >> 24) == 0xff;
+        // A faint quad with nothing later to cover it is left alone at once.
+        if (!(opaque || narrowed)) continue;
+        if (!opaque) {
+            Box q;
+            if (OpenPart(v, open, &q)) hidden += PutBox(v, q);
             continue;
         }
+        // An opaque quad's own extent covers what lies beneath it, however much
+        // of it a later one has already taken.
+        const Box extent = Extent(v);
+        Box q;
+        if (narrowed && OpenPart(v, open, &q)) hidden += PutBox(v, q);
         if (*fill < 0 && extent.x0 <= window.x0 && extent.y0 <= window.y0 && extent.x1 >= window.x1 &&
             extent.y1 >= window.y1) {
             *fill = k;
+            if (!IsPoint(v)) ++hidden;
             MakePoint(v);
         }
-        hidden += Hidden(v);
-        if (count < kMaxCovers) covers[count++] = extent;
+        const Cut cut = Trim(open, extent);
+        if (cut == Cut::kGone) open.x1 = open.x0;
+        narrowed |= cut == Cut::kGone || cut == Cut::kTrimmed;
     }
     return batchCount - hidden;
 }

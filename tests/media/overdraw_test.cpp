@@ -38,18 +38,18 @@ private:
 };
 
 // Edges on quarter pixels (so some fall on pixel centres, where the fill rule
-// decides), some rectangles mirrored, some spanning the whole window, half of
-// them opaque.
+// decides), some rectangles mirrored, some spanning the window across or down,
+// half of them opaque.
 std::vector<Rect> RandomScene(uint32_t seed, int count) {
     Lcg rng(seed);
     std::vector<Rect> scene;
     for (int i = 0; i < count; ++i) {
         Rect r;
-        const bool band = rng.Below(3) == 0;
-        r.x = band ? -1.0f : static_cast<float>(rng.Below(4 * 340) - 4 * 10) / 4;
-        r.w = band ? gltest::kWindowW + 2.0f : static_cast<float>(rng.Below(4 * 200) + 1) / 4;
-        r.y = static_cast<float>(rng.Below(4 * 260) - 4 * 10) / 4;
-        r.h = static_cast<float>(rng.Below(4 * 160) + 1) / 4;
+        const int shape = rng.Below(4);  // 0: a band across the window, 1: down it
+        r.x = shape == 0 ? -1.0f : static_cast<float>(rng.Below(4 * 340) - 4 * 10) / 4;
+        r.w = shape == 0 ? gltest::kWindowW + 2.0f : static_cast<float>(rng.Below(4 * 200) + 1) / 4;
+        r.y = shape == 1 ? -1.0f : static_cast<float>(rng.Below(4 * 260) - 4 * 10) / 4;
+        r.h = shape == 1 ? gltest::kWindowH + 2.0f : static_cast<float>(rng.Below(4 * 160) + 1) / 4;
         if (rng.Below(8) == 0) r.x += r.w, r.w = -r.w;
         if (rng.Below(8) == 0) r.y += r.h, r.h = -r.h;
         r.r = static_cast<float>(rng.Below(256));
@@ -148,8 +148,8 @@ TEST_F(CoveredQuads, NothingIsCutWhereColoursAdd) {
 }
 
 TEST_F(CoveredQuads, ABandReachingPastTheWindowIsCoveredByOneStoppingAtItsEdge) {
-    const float w = gltest::kWindowW;
-    const std::vector<Rect> scene = {{-1, -1, w + 2, 100, 90, 0, 0, 1}, {0, -3, 224, 110, 0, 0, 0, 1}};
+    const float w = gltest::kWindowW, h = gltest::kWindowH;
+    const std::vector<Rect> scene = {{-1, -1, w + 2, 100, 90, 0, 0, 1}, {0, -3, 224, h + 6, 0, 0, 0, 1}};
     ASSERT_EQ(Render(scene, 0, false), Render(scene, 0, true));
     Render(scene, 0, false);
     float box[4];
