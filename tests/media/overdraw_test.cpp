@@ -6,6 +6,7 @@
 // really be cut.
 #include <GL/gl.h>
 
+#include <cmath>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -280,4 +281,17 @@ TEST_F(OpaqueBatches, AnOpaqueRectangleStillBlendsWhereColoursAdd) {
     device->DrawRect(0, 0, 10, 10);
     EXPECT_EQ(Pixel(5, 5), (Rgb{100, 100, 0}));
     device->SetBlend(0);
+}
+
+TEST_F(CoveredQuads, QuadsTurnedByTheMatrixAreLeftWhole) {
+    // Turned by 20 degrees about (60, 120), a tall opaque bar's bounding box spans
+    // the window's height from its left edge, but the bar leaves the corners of
+    // the faint square beneath it uncovered.
+    const std::vector<Rect> scene = {{-300, -300, 600, 600, 255, 0, 0, 0.5f}, {-40, -400, 80, 800, 0, 0, 255, 1}};
+    const float c = std::cos(0.349f), s = std::sin(0.349f);
+    device->SetMatrix(c, s, -s, c, 60, 120);
+    const std::vector<unsigned char> whole = Render(scene, 0, true);
+    const std::vector<unsigned char> batched = Render(scene, 0, false);
+    device->SetMatrix(1, 0, 0, 1, 0, 0);
+    EXPECT_EQ(batched, whole);
 }
