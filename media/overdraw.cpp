@@ -40,11 +40,12 @@ Box Extent(const gxtkVertex* v) {
             v[0].x < v[2].x ? v[2].x : v[0].x, v[0].y < v[2].y ? v[2].y : v[0].y};
 }
 
-// What one cover did to a quad's box.
+// What one cover did to a box.
 enum class Cut { kNone, kTrimmed, kGone, kPartly };
 
-// Trims `q` against one cover. kPartly: the cover overlaps q without spanning it
-// (a corner, or a band through its middle), and q stays as it is.
+// Trims `q` against one cover that spans it at an edge. kPartly: the cover
+// overlaps q without spanning it (a corner, or a band through its middle), and q
+// stays as it is.
 Cut Trim(Box& q, const Box& c) {
     if (c.x1 <= q.x0 || c.x0 >= q.x1 || c.y1 <= q.y0 || c.y0 >= q.y1) return Cut::kNone;
     const bool tall = c.y0 <= q.y0 && c.y1 >= q.y1;  // spans q's height
@@ -73,9 +74,6 @@ bool IsPoint(const gxtkVertex* v) {
     return v[1].x == v[0].x && v[2].x == v[0].x && v[1].y == v[0].y && v[3].y == v[0].y;
 }
 
-// Cuts the quad back to what is still open and what the partial covers leave of
-// it. Only quads written in the usual corner order are trimmed (a mirrored one
-// stays whole: its edges would move to other vertices).
 // Writes a trimmed box back into the quad; 1 when nothing of it is left.
 inline int PutBox(gxtkVertex* v, const Box& q) {
     if (!(q.x0 < q.x1 && q.y0 < q.y1)) {
