@@ -327,12 +327,12 @@ void gxtkGraphics::PutQuad(gxtkSurface* s, float x0, float y0, float x1, float y
     }
     const uint32_t color = packedColor;
     v[0].color = v[1].color = v[2].color = v[3].color = color;
-    if (s) {
-        v[0].u = u0, v[0].v = v0;
-        v[1].u = u1, v[1].v = v0;
-        v[2].u = u1, v[2].v = v1;
-        v[3].u = u0, v[3].v = v1;
-    }
+    // Untextured quads get their zeros too, not what an earlier batch left in the
+    // slot: a big batch is compared byte for byte with the one kept (overdraw.cpp).
+    v[0].u = u0, v[0].v = v0;
+    v[1].u = u1, v[1].v = v0;
+    v[2].u = u1, v[2].v = v1;
+    v[3].u = u0, v[3].v = v1;
     ++batchCount;
 }
 

@@ -56,11 +56,25 @@ struct gxtkVertex {
 };
 static_assert(sizeof(gxtkVertex) == 20, "vertex layout is 20 bytes");
 
+// The colour of n stacked layers of one faint colour drawn as one quad (see
+// media/overdraw.cpp), worked out as far as asked and kept for the colour last
+// asked: the same shading is drawn every frame.
+struct gxtkLayerColors {
+    static constexpr int kMaxLayers = 256;  // a batch's quads
+    uint32_t base = 0;                      // one layer's colour
+    int known = 0;                          // ofCount[1..known] are worked out
+    float keep = 1;                         // (1 - alpha)^known: what they leave beneath
+    uint32_t ofCount[kMaxLayers + 1];
+
+    uint32_t Of(uint32_t color, int n);
+};
+
 struct gxtkGraphics : gxtkObject {
     // Batch kinds, numbered as the primitives they are drawn with.
     enum { kPoints = 1, kLines = 2, kQuads = 4, kFan = 5 };
     static constexpr int kMaxVertices = 1024;
     static constexpr int kMaxQuads = kMaxVertices / 4;
+    static_assert(kMaxQuads <= gxtkLayerColors::kMaxLayers, "a batch's layers fit the colour table");
     static constexpr int kMinOvalSegments = 12;
 
     int mode = 1;
@@ -80,6 +94,7 @@ struct gxtkGraphics : gxtkObject {
     bool texturing = false;  // GL_TEXTURE_2D as this device last left it
     bool additiveBlend = false;  // SetBlend(1) in force: colours add, nothing covers
     bool blending = true;        // GL_BLEND as this device last left it
+    gxtkLayerColors layerColors;  // kept by the batch preparation (overdraw.cpp)
 
     // Every OpenGL draw call goes through IssueDraw, which counts it here (tests
     // and benchmarks check the batching with these) and records the last one.
@@ -160,10 +175,24 @@ private:
     void PutQuad(gxtkSurface* s, float x0, float y0, float x1, float y1, float u0, float v0, float u1, float v1);
     void IssueDraw(int glMode, int count, bool visible = true);
     // overdraw.cpp: readies the pending quads for OpenGL (trimmed to what the
-    // batch's later opaque rectangles leave visible, a window fill turned into a
-    // clear, blending off when all are opaque); false when nothing is left to draw.
+    // batch's later opaque rectangles leave visible, stacked faint layers merged
+    // into bands, a window fill turned into a clear, blending off when all are
+    // opaque); false when nothing is left to draw.
     bool PrepareQuadBatch(bool submit);
     int TrimCoveredQuads(int* fill);
+    int TrimOrReuse(int* fill);
+    // A big batch as it came and as TrimCoveredQuads left it.
+    struct KeptBatch {
+        int quads = 0;              // 0 while nothing is kept
+        int width = 0, height = 0;  // the window it was trimmed for
+        int left = 0, fill = -1;    // what TrimCoveredQuads returned
+        gxtkVertex before[kMaxVertices];
+        gxtkVertex after[kMaxVertices];
+    };
+    static constexpr int kKeptMinQuads = 16;  // smaller batches are walked again, which costs less
+    static constexpr int kKeptBatches = 2;
+    KeptBatch keptBatches[kKeptBatches];
+    int keptLast = 0;  // the slot used last
     bool QuadBatchIsOpaque() const;
     void UseBlending(bool on);
     void UseTexture(gxtkSurface* surface);  // null: untextured

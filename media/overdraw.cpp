@@ -5,10 +5,17 @@
 //   - covered quads: every untextured quad is cut back to what the batch's later
 //     opaque rectangles leave visible (layers of faint shading under a solid
 //     frame, a background cleared and then covered);
+//   - stacked layers: faint layers of one colour, each reaching further in from
+//     one edge, become bands that blend each pixel once;
 //   - window fills: an opaque quad over the whole window becomes a clear;
 //   - opaque batches: quads that are all opaque (alpha 1, and an image whose
 //     every pixel is opaque) are drawn with blending off, which lets the
 //     rasteriser copy texels instead of reading back every pixel beneath.
+// A big batch like the last ones is given what was made of them (batches seen
+// before), which costs less than walking it again.
+//
+// Sections: stacked layers; covered quads; batches seen before; window fills and
+// opaque batches.
 //
 // Why the pixels stay the same: under the usual blend (one, one minus source
 // alpha) a source with alpha 1 comes out as itself whatever lay beneath, so an
@@ -18,13 +25,16 @@
 // rasteriser's fill rule hands each pixel on the seam to exactly one of the two;
 // an edge beyond the window is brought back to the window's edge, which has no
 // pixels past it. A quad covered whole becomes a point, which rasterises
-// nothing; the vertex and index counts do not change. Neither applies while
-// colours add (SetBlend(1)), where every quad's colour counts.
+// nothing; the vertex and index counts do not change. None of this applies while
+// colours add (SetBlend(1)), where every quad's colour counts. Stacked layers
+// are the one exception to the same bytes: the framebuffer rounds once where it
+// rounded once per layer (see there).
 #include "media/graphics_device.h"
 
 #include <GL/gl.h>
 
 #include <algorithm>
+#include <cstring>
 
 namespace {
 
@@ -99,6 +109,137 @@ inline bool OpenPart(const gxtkVertex* v, const Box& open, Box* q) {
 
 }  // namespace
 
+// ===========================================================================
+// Stacked layers
+// ===========================================================================
+
+// Shading toward a window's edges is drawn as layers of one faint colour, each
+// reaching further in from the edge than the last, so the pixels nearest the
+// edge are blended once per layer (21 times for the machines' reels). Blends of
+// one colour commute, and n of them are one blend of alpha 1 - (1 - a)^n, so a
+// stack is redrawn as bands between the layers' reaches, each blended once with
+// the colour of the layers over it. The bands keep the layers' own edges, so
+// every pixel is under exactly as many layers as before; only the framebuffer's
+// rounding differs, taken once where it was taken n times. (Taken n times it
+// can leave a dark channel where it was: 3 x 0.95 rounds back to 3.)
+//
+// Walking back through a run of faint quads of one colour, a stack's layers
+// share their left and right (brought back to the window) and one edge, the
+// anchor at the top or the bottom, and each earlier layer reaches no further
+// than the one after it. Two stacks may interleave, as the top and bottom
+// shading do. A quad of the run that fits no stack is drawn as it is: it blends
+// the same colour, which commutes with the bands.
+
+namespace {
+
+class LayerStacks {
+public:
+    explicit LayerStacks(gxtkLayerColors& colors) : colors_(colors) {}
+
+    // Starts a new run when `color` is not the run's; returns the quads the old
+    // run's stacks left empty.
+    int Follow(uint32_t color) {
+        if (color == color_) return 0;
+        const int hidden = Close();
+        color_ = color;
+        return hidden;
+    }
+
+    // Takes the run's quad `v`, trimmed to `q` (walking back). It is written now
+    // or once it is known what lies over it; returns the quads left empty.
+    int Add(gxtkVertex* v, const Box& q) {
+        if (!(q.x0 < q.x1 && q.y0 < q.y1)) return PutBox(v, q);  // covered whole
+        for (Stack& s : stacks_) {
+            if (!s.pending || q.x0 != s.box.x0 || q.x1 != s.box.x1) continue;
+            // The later layer (pending) keeps only what reaches past this one.
+            int hidden;
+            if (s.side >= 0 && q.y0 == s.box.y0 && q.y1 <= s.box.y1) {
+                hidden = Band(s, q.y1, s.box.y1);
+                s.side = 1;
+            } else if (s.side <= 0 && q.y1 == s.box.y1 && q.y0 >= s.box.y0) {
+                hidden = Band(s, s.box.y0, q.y0);
+                s.side = -1;
+            } else {
+                continue;
+            }
+            s.pending = v;
+            s.box = q;
+            s.count += 1;
+            return hidden;
+        }
+        for (Stack& s : stacks_) {
+            if (s.pending) continue;
+            s = {q, v, 0, 1};
+            return 0;
+        }
+        return PutBox(v, q);
+    }
+
+    // Each stack's earliest layer keeps its whole extent, under all its layers.
+    int Close() {
+        int hidden = 0;
+        for (Stack& s : stacks_) {
+            if (!s.pending) continue;
+            hidden += Band(s, s.box.y0, s.box.y1);
+            s.pending = nullptr;
+        }
+        return hidden;
+    }
+
+private:
+    struct Stack {
+        Box box;                       // the pending layer, trimmed
+        gxtkVertex* pending = nullptr;  // the earliest layer met, not yet written
+        int side = 0;                  // +1 anchored at the top, -1 at the bottom, 0 not yet known
+        int count = 0;                 // the layers from `pending` to the stack's last
+    };
+
+    // Writes the pending layer as the band y0..y1 under `count` layers.
+    int Band(const Stack& s, float y0, float y1) {
+        const int hidden = PutBox(s.pending, {s.box.x0, y0, s.box.x1, y1});
+        if (s.count > 1 && !hidden) {
+            const uint32_t c = colors_.Of(color_, s.count);
+            s.pending[0].color = s.pending[1].color = s.pending[2].color = s.pending[3].color = c;
+        }
+        return hidden;
+    }
+
+    gxtkLayerColors& colors_;
+    uint32_t color_ = 0;  // the run's colour
+    Stack stacks_[2];
+};
+
+}  // namespace
+
+// The colours of n layers for one base colour are worked out as far as a stack
+// needs them and kept, since the same stacks are drawn every frame. Premultiplied
+// channels scale with the alpha they add up to.
+uint32_t gxtkLayerColors::Of(uint32_t color, int n) {
+    const float a = static_cast<float>(color >> 24) / kByteMax;
+    if (color != base) {
+        base = color;
+        known = 1;
+        ofCount[1] = color;
+        keep = 1 - a;  // what one layer leaves of the pixel beneath
+    }
+    while (known < n) {
+        keep *= 1 - a;
+        known += 1;
+        const float scale = (1 - keep) / a;
+        uint32_t out = static_cast<uint32_t>(kByteMax * (1 - keep) + 0.5f) << 24;
+        for (int shift = 0; shift < 24; shift += 8) {
+            const float channel = static_cast<float>((color >> shift) & 0xff) * scale + 0.5f;
+            out |= static_cast<uint32_t>(channel < kByteMax ? channel : kByteMax) << shift;
+        }
+        ofCount[known] = out;
+    }
+    return ofCount[n];
+}
+
+// ===========================================================================
+// Covered quads
+// ===========================================================================
+
 // Walking back from the batch's end, the later opaque quads are kept as one open
 // box, the part of the window they leave uncovered (a frame round a view, a
 // background over the left of the window), narrowed by each opaque quad that
@@ -121,14 +262,17 @@ int gxtkGraphics::TrimCoveredQuads(int* fill) {
     Box open = window;
     bool narrowed = false;
     int hidden = 0;
+    LayerStacks stacks(layerColors);
     for (int k = batchCount - 1; k >= 0; --k) {
         gxtkVertex* v = &vertexData[k * 4];
-        const bool opaque = (v[0].color >> 24) == 0xff;
-        // A faint quad with nothing later to cover it is left alone at once.
-        if (!(opaque || narrowed)) continue;
-        if (!opaque) {
+        const uint32_t alpha = v[0].color >> 24;
+        hidden += stacks.Follow(v[0].color);
+        if (alpha != 0xff) {
+            // A faint quad: cut back to the open box (at least to the window), and
+            // stacked with the run's other layers when it blends over the pixels.
             Box q;
-            if (OpenPart(v, open, &q)) hidden += PutBox(v, q);
+            if (!OpenPart(v, open, &q)) continue;
+            hidden += alpha != 0 ? stacks.Add(v, q) : PutBox(v, q);
             continue;
         }
         // An opaque quad's own extent covers what lies beneath it, however much
@@ -146,8 +290,47 @@ int gxtkGraphics::TrimCoveredQuads(int* fill) {
         if (cut == Cut::kGone) open.x1 = open.x0;
         narrowed |= cut == Cut::kGone || cut == Cut::kTrimmed;
     }
-    return batchCount - hidden;
+    return batchCount - hidden - stacks.Close();
 }
+
+// ===========================================================================
+// Batches seen before
+// ===========================================================================
+
+// A machine's reel window (separators, 42 shading layers, the frame) comes as
+// the same 40-odd quads every frame. Comparing a big batch with the one kept
+// costs a fraction of walking it, so the last two big batches are kept as they
+// came and as the walk left them. What the walk makes of a batch depends only
+// on its quads and the window's size.
+int gxtkGraphics::TrimOrReuse(int* fill) {
+    if (batchSkewed || batchCount < kKeptMinQuads) return TrimCoveredQuads(fill);
+    const size_t bytes = static_cast<size_t>(batchCount) * 4 * sizeof(gxtkVertex);
+    for (int i = 0; i < kKeptBatches; ++i) {
+        KeptBatch& kept = keptBatches[i];
+        if (kept.quads == batchCount && kept.width == width && kept.height == height &&
+            std::memcmp(kept.before, vertexData, bytes) == 0) {
+            std::memcpy(vertexData, kept.after, bytes);
+            *fill = kept.fill;
+            keptLast = i;
+            return kept.left;
+        }
+    }
+    // The slot not used last takes this batch.
+    keptLast = (keptLast + 1) % kKeptBatches;
+    KeptBatch& kept = keptBatches[keptLast];
+    std::memcpy(kept.before, vertexData, bytes);
+    kept.left = TrimCoveredQuads(fill);
+    kept.fill = *fill;
+    std::memcpy(kept.after, vertexData, bytes);
+    kept.quads = batchCount;
+    kept.width = width;
+    kept.height = height;
+    return kept.left;
+}
+
+// ===========================================================================
+// Window fills and opaque batches
+// ===========================================================================
 
 // A window filled with one opaque colour is a clear, and OpenGL clears without
 // drawing: no pixel is blended and no pipeline has to be built for it (a frame
@@ -156,7 +339,7 @@ int gxtkGraphics::TrimCoveredQuads(int* fill) {
 bool gxtkGraphics::PrepareQuadBatch(bool submit) {
     if (!batchSurface && !additiveBlend) {
         int fill = -1;
-        const int left = TrimCoveredQuads(&fill);
+        const int left = TrimOrReuse(&fill);
         if (fill >= 0 && submit) {
             const uint32_t c = vertexData[fill * 4].color;
             glClearColor((c & 0xff) / kByteMax, ((c >> 8) & 0xff) / kByteMax, ((c >> 16) & 0xff) / kByteMax, 1);
