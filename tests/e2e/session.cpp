@@ -26,6 +26,11 @@ constexpr double kWindowSeconds = 20;
 // Nine update ticks at 60 per second: on a busy machine the program may not poll
 // its events for a while, and a press that is over before it looks is never seen.
 constexpr const char* kHold = "0.15";
+// And as long again after the release before anything else is sent. The program
+// reads only what is held each time it polls; a release and the next press that
+// reach it in one poll (a slow frame, as in the sanitized build) read as the first
+// press still held, and the second is never seen.
+constexpr const char* kRest = "0.15";
 
 const std::string kBinary = TUMBLEROO_BINARY_DIR "/tumbleroo";
 const std::string kData = TUMBLEROO_BINARY_DIR "/data";
@@ -238,13 +243,13 @@ bool Session::Xdotool(const std::string& args) {
 }
 
 void Session::Key(const std::string& keyName) {
-    Xdotool("keydown " + keyName + " sleep " + kHold + " keyup " + keyName);
+    Xdotool("keydown " + keyName + " sleep " + kHold + " keyup " + keyName + " sleep " + kRest);
 }
 
 void Session::Click(int x, int y) {
     std::string win = std::to_string(window_);
     Xdotool("mousemove --window " + win + " " + std::to_string(x) + " " + std::to_string(y) +
-            " mousedown 1 sleep " + kHold + " mouseup 1");
+            " mousedown 1 sleep " + kHold + " mouseup 1 sleep " + kRest);
 }
 
 void Session::QuickKey(const std::string& keyName) { Xdotool("key " + keyName); }

@@ -66,7 +66,8 @@ public:
     void Keep(const Image& shot, const std::string& label) const;
 
     // Input through the X server, as a player's hands would give it. Presses are
-    // held for a few update ticks, since the game reads held states once per tick.
+    // held for a few update ticks, and the hand rests as long after the release,
+    // since the game reads held states once per tick.
     void Key(const std::string& keyName);
     void Click(int x, int y);
     // A press and release sent back to back, with no hold between them (a
