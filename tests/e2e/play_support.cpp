@@ -19,6 +19,24 @@ constexpr int kStillShots = 8;
 constexpr int kTapAttempts = 3;
 constexpr double kTapSeconds = 5;
 
+// A screen is still once kStillShots shots in a row show it unchanged from the one
+// before. Two shots alone can fall within one frame of a slow program (the
+// sanitized build's frames may take several shot intervals) and show a fade or a
+// slide that has not finished.
+template <typename Same>
+Image WaitStill(Session& s, Same same) {
+    Image previous, shot;
+    int unchanged = 0;
+    s.WaitForShot(
+        [&](const Image& img) {
+            unchanged = !previous.empty() && same(previous, img) ? unchanged + 1 : 0;
+            previous = img;
+            return unchanged >= kStillShots;
+        },
+        kScreenSeconds, &shot);
+    return shot;
+}
+
 }  // namespace
 
 Progress SeededProgress(int machine) {
@@ -32,15 +50,7 @@ Progress SeededProgress(int machine) {
 }
 
 Image StillMenu(Session& s) {
-    Image previous, shot;
-    s.WaitForShot(
-        [&](const Image& img) {
-            bool still = IsMenu(img) && !previous.empty() && SameScreen(previous, img);
-            previous = img;
-            return still;
-        },
-        kScreenSeconds, &shot);
-    return shot;
+    return WaitStill(s, [](const Image& a, const Image& b) { return IsMenu(b) && SameScreen(a, b); });
 }
 
 // A tap that a starved program never saw leaves the menu up; tapping again is then
@@ -61,17 +71,9 @@ double ReelChange(const Image& a, const Image& b) {
 }
 
 Image StillReels(Session& s, int machine) {
-    Image previous, shot;
-    int unchanged = 0;
-    s.WaitForShot(
-        [&](const Image& img) {
-            bool same = IsPlaying(img, machine) && !previous.empty() && ReelChange(previous, img) < 0.001;
-            unchanged = same ? unchanged + 1 : 0;
-            previous = img;
-            return unchanged >= kStillShots;
-        },
-        kScreenSeconds, &shot);
-    return shot;
+    return WaitStill(s, [machine](const Image& a, const Image& b) {
+        return IsPlaying(b, machine) && ReelChange(a, b) < 0.001;
+    });
 }
 
 std::vector<Point> ControlsOf(int machine) {
