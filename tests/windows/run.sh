@@ -86,7 +86,15 @@ still() {
 click() {
   xdotool mousemove --window "$1" "${2%,*}" "${2#*,}" sleep 0.2 mousedown 1 sleep 0.15 mouseup 1
 }
-close_window() { xdotool windowactivate --sync "$1" key --clearmodifiers alt+F4 2>/dev/null || true; }
+# close_window WID PID: Alt+F4 on the window, pressed again (up to three times)
+# while the process runs on: on a busy machine the first press can come before the
+# window manager has given the window the focus, and then it closes nothing.
+close_window() {
+  for _ in 1 2 3; do
+    xdotool windowactivate --sync "$1" key --clearmodifiers alt+F4 2>/dev/null || true
+    for _ in $(seq 10); do kill -0 "$2" 2>/dev/null || return 0; sleep 0.5; done
+  done
+}
 # wait_exit PID: the process's status once it has ended (fails after 20 s).
 wait_exit() {
   for _ in $(seq 40); do
@@ -176,7 +184,7 @@ STATE=$(progress_file)
 pass "iconifying saved ${STATE#$WINEPREFIX/}"
 xdotool windowactivate "$WID" 2>/dev/null || xdotool windowmap "$WID"
 sleep 1
-close_window "$WID"
+close_window "$WID" "$GAME_PID"
 STATUS=0; wait_exit "$GAME_PID" || STATUS=$?
 GAME_PID=""
 [ "$STATUS" = 0 ] || fail "closing the window ended the game with status $STATUS"
@@ -200,7 +208,7 @@ WID=$(wait_window) || fail "the installed game's window did not open"
 still "$WID" "$WORK/installed-menu.png" || fail "the installed game's menu did not settle"
 DIFF=$(differing "$WORK/wine-menu.png" "$WORK/installed-menu.png")
 [ "$DIFF" -le "$LIMIT" ] 2>/dev/null || fail "the installed game's menu differs in $DIFF pixels"
-close_window "$WID"
+close_window "$WID" "$GAME_PID"
 STATUS=0; wait_exit "$GAME_PID" || STATUS=$?
 GAME_PID=""
 [ "$STATUS" = 0 ] || fail "the installed game ended with status $STATUS"
